@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "core/offset3.hpp"
+
+namespace kinetrope {
+
+using PatternSampler = Offset3 (*)(int pip);
+
+// One record of the built-in table; the text and samples live in constant storage.
+struct BuiltinPattern {
+    std::string_view name;
+    std::string_view description;
+    std::uint16_t period_pips;
+    std::uint8_t dimensions;
+    PatternSampler sampler;
+};
+
+// The records in table order, and their positions sorted by name (byte-wise).
+std::span<const BuiltinPattern> builtin_patterns() noexcept;
+std::span<const std::uint64_t> builtin_name_index() noexcept;
+
+// Lower-bound search of the name index; nullptr when no record bears the name.
+const BuiltinPattern* find_builtin(std::string_view name) noexcept;
+
+}  // namespace kinetrope
