@@ -86,7 +86,14 @@ Offset3 evaluate_strokes(int pip, int period, std::span<const Stroke> strokes) n
     double sy = 0.0;
     const int c = floor_mod(pip, period);
     for (const Stroke& s : strokes) {
-        const int d = floor_mod(c - s.onset, period);
+        // With 0 <= onset < period the difference lies in (-period, period), so one
+        // conditional add is the floor modulo without a division per stroke.
+        int d = c - s.onset;
+        if (s.onset < 0 || s.onset >= period) {
+            d = floor_mod(d, period);
+        } else if (d < 0) {
+            d += period;
+        }
         double v = 0.0;
         if (d < s.length) {
             const double e = std::sin((static_cast<double>(d) / static_cast<double>(s.length)) * kPi);

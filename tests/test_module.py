@@ -1,0 +1,104 @@
+"""The module frame: import, registered names and the shape of the public surface."""
+
+import importlib
+import os
+import shutil
+import subprocess
+import sys
+from pathlib import Path
+
+import pytest
+
+import kinetrope
+
+# Every public name, in registration order.
+REGISTRATION_ORDER = [
+    "PIPS_PER_BEAT",
+    "SampledRecording",
+    "Offset3",
+    "SampledPattern",
+    "PatternLibrary",
+    "sample",
+    "catalogue",
+    "bounce",
+    "sway",
+    "circle",
+    "figure_eight",
+    "step_touch",
+    "box_step",
+    "helix",
+    "ombrel_background",
+    "single_stroke_roll",
+    "double_stroke_roll",
+    "multiple_bounce_roll",
+    "single_paradiddle",
+    "flam",
+    "drag",
+    "five_stroke_roll",
+]
+
+
+def public_names():
+    return [n for n in vars(kinetrope) if not (n.startswith("__") and n.endswith("__"))]
+
+
+def test_docstring_and_pip_constant():
+    assert kinetrope.__doc__ == "Integer-pip rhythmic position functions"
+    assert type(kinetrope.PIPS_PER_BEAT) is int
+    assert kinetrope.PIPS_PER_BEAT == 64
+
+
+def test_names_are_registered_once_in_order():
+    names = public_names()
+    assert names == [n for n in REGISTRATION_ORDER if n in names]
+    assert set(REGISTRATION_ORDER[:1] + REGISTRATION_ORDER[7:]) <= set(names)
+
+
+def test_only_dunder_module_attributes_besides_the_public_names():
+    extra = set(public_names()) - set(REGISTRATION_ORDER)
+    assert extra == set()
+
+
+def test_reimport_yields_the_same_module_object():
+    first = sys.modules.pop("kinetrope")
+    try:
+        again = importlib.import_module("kinetrope")
+        assert again is first
+        assert again.bounce is first.bounce
+    finally:
+        sys.modules["kinetrope"] = first
+
+
+def test_only_export_is_the_init_function():
+    nm = subprocess.run(["nm", "-D", "--defined-only", kinetrope.__file__],
+                        capture_output=True, text=True, check=False)
+    if nm.returncode != 0:
+        pytest.skip("nm is not available")
+    exported = {line.split()[-1] for line in nm.stdout.splitlines()
+                if line.split() and line.split()[-2] in {"T", "D", "B", "R"}}
+    assert exported == {"PyInit_kinetrope"}
+
+
+@pytest.mark.parametrize("name", [n for n in REGISTRATION_ORDER if n[0].islower()])
+def test_callables_carry_only_their_signature(name):
+    fn = getattr(kinetrope, name, None)
+    if fn is None:
+        pytest.skip(f"{name} is not built yet")
+    doc = fn.__doc__.strip()
+    assert doc.startswith(f"{name}(")
+    assert "\n" not in doc
+
+
+def test_stub_matches_the_module(tmp_path):
+    pytest.importorskip("mypy")
+    stub = Path(__file__).resolve().parent.parent / "kinetrope-stubs" / "__init__.pyi"
+    allowlist = Path(__file__).resolve().parent / "stubtest_allowlist.txt"
+    (tmp_path / "kinetrope").mkdir()
+    shutil.copy(stub, tmp_path / "kinetrope" / "__init__.pyi")
+    (tmp_path / "mypy.ini").write_text("[mypy]\n")
+    env = dict(os.environ, MYPYPATH=str(tmp_path))
+    result = subprocess.run(
+        [sys.executable, "-m", "mypy.stubtest", "kinetrope", "--allowlist", str(allowlist),
+         "--mypy-config-file", str(tmp_path / "mypy.ini")],
+        capture_output=True, text=True, cwd=tmp_path, env=env, check=False)
+    assert result.returncode == 0, result.stdout + result.stderr
