@@ -1,0 +1,134 @@
+// kinetrope_gen: makes every defined block of the built-in table, proves each against
+// the data rules and writes the table sources (--out) or a CSV dump (--dump).
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <string>
+
+#include "gen/internal.hpp"
+
+namespace {
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: kinetrope_gen --self-test\n"
+                 "       kinetrope_gen --data DIR --out DIR\n"
+                 "       kinetrope_gen --data DIR --dump DIR [--only PREFIX]\n");
+    return 2;
+}
+
+struct Options {
+    bool self_test = false;
+    std::string data;
+    std::string out;
+    std::string dump;
+    std::string only;
+    bool has_data = false;
+};
+
+int generate(const Options& opt) {
+    using namespace kgen;
+    check_record_list();
+    if (opt.has_data) {
+        set_data_dir(opt.data);
+    }
+    run_family_registrations();
+    std::vector<MadeBlock> made;
+    std::vector<Violation> broken;
+    for (const Record& r : records()) {
+        if (!r.name.starts_with(opt.only)) {
+            continue;
+        }
+        const Maker* maker = maker_for(r.name);
+        if (maker == nullptr) {
+            continue;
+        }
+        Block block;
+        try {
+            block = (*maker)(r);
+        } catch (const std::exception& e) {
+            broken.push_back(Violation{"maker", r.name + ": the maker failed: " + e.what()});
+            continue;
+        }
+        round_block(block);
+        for (Violation& v : check_block(r, block)) {
+            broken.push_back(std::move(v));
+        }
+        made.push_back(MadeBlock{&r, std::move(block)});
+    }
+    for (Violation& v : check_distinct(made)) {
+        broken.push_back(std::move(v));
+    }
+    for (const Violation& v : broken) {
+        std::fprintf(stderr, "kinetrope_gen: %s\n", v.message.c_str());
+    }
+    if (!opt.dump.empty()) {
+        write_dump(opt.dump, made);
+        std::printf("dumped %zu of %zu records into %s\n", made.size(), records().size(),
+                    opt.dump.c_str());
+    } else if (broken.empty()) {
+        write_table_sources(opt.out, made);
+        std::printf("emitted %zu of %zu records\n", made.size(), records().size());
+    }
+    if (!broken.empty()) {
+        std::fprintf(stderr, "kinetrope_gen: %zu broken rule%s%s\n", broken.size(),
+                     broken.size() == 1 ? "" : "s",
+                     opt.dump.empty() ? "; nothing written" : "");
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options opt;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const auto value = [&](std::string& into) {
+            if (i + 1 >= argc) {
+                return false;
+            }
+            into = argv[++i];
+            return true;
+        };
+        if (arg == "--self-test") {
+            opt.self_test = true;
+        } else if (arg == "--data") {
+            if (!value(opt.data)) {
+                return usage();
+            }
+            opt.has_data = true;
+        } else if (arg == "--out") {
+            if (!value(opt.out)) {
+                return usage();
+            }
+        } else if (arg == "--dump") {
+            if (!value(opt.dump)) {
+                return usage();
+            }
+        } else if (arg == "--only") {
+            if (!value(opt.only)) {
+                return usage();
+            }
+        } else {
+            return usage();
+        }
+    }
+    try {
+        if (opt.self_test) {
+            if (!opt.out.empty() || !opt.dump.empty()) {
+                return usage();
+            }
+            kgen::check_record_list();
+            return kgen::run_self_test() == 0 ? 0 : 1;
+        }
+        if (opt.out.empty() == opt.dump.empty() || (!opt.only.empty() && opt.dump.empty())) {
+            return usage();
+        }
+        return generate(opt);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "kinetrope_gen: %s\n", e.what());
+        return 1;
+    }
+}

@@ -1,0 +1,116 @@
+#!/usr/bin/env python3
+"""Draw contact sheets of generated patterns from a `kinetrope_gen --dump` directory.
+
+One PNG per family (or one for --only PREFIX): for each pattern, x, y and z over one
+period with a line at every beat, and the x-y trace coloured by z.
+
+    python3 tools/sheet.py DUMP_DIR [--only PREFIX] [--out DIR]
+"""
+
+import argparse
+import csv
+import math
+import os
+import sys
+
+import matplotlib
+
+matplotlib.use("Agg")
+import matplotlib.pyplot as plt  # noqa: E402
+from matplotlib.collections import LineCollection  # noqa: E402
+
+PIPS_PER_BEAT = 64
+
+
+def read_index(dump):
+    with open(os.path.join(dump, "index.csv"), newline="", encoding="utf-8") as f:
+        return list(csv.DictReader(f))
+
+
+def read_block(dump, name):
+    pips, xs, ys, zs = [], [], [], []
+    with open(os.path.join(dump, name + ".csv"), newline="") as f:
+        for row in csv.DictReader(f):
+            pips.append(int(row["pip"]))
+            xs.append(float(row["x"]))
+            ys.append(float(row["y"]))
+            zs.append(float(row["z"]))
+    return pips, xs, ys, zs
+
+
+def draw_sheet(dump, rows, title, path):
+    n = len(rows)
+    cols = 4
+    lines = math.ceil(n / cols)
+    fig, axes = plt.subplots(lines, cols * 2, figsize=(cols * 6.4, lines * 2.6), squeeze=False)
+    for ax in axes.flat:
+        ax.set_visible(False)
+    for i, row in enumerate(rows):
+        pips, xs, ys, zs = read_block(dump, row["name"])
+        period = len(pips)
+        wave = axes[i // cols][(i % cols) * 2]
+        trace = axes[i // cols][(i % cols) * 2 + 1]
+        wave.set_visible(True)
+        trace.set_visible(True)
+        for beat in range(0, period + 1, PIPS_PER_BEAT):
+            wave.axvline(beat, color="0.88", linewidth=0.6, zorder=0)
+        wave.plot(pips, xs, label="x", linewidth=0.9)
+        wave.plot(pips, ys, label="y", linewidth=0.9)
+        wave.plot(pips, zs, label="z", linewidth=0.9)
+        wave.set_xlim(0, period)
+        wave.set_ylim(-1.05, 1.05)
+        wave.set_title(f"{row['name']}  (P={period}, d={row['dimensions']})", fontsize=8)
+        wave.tick_params(labelsize=6)
+        if i == 0:
+            wave.legend(fontsize=6, loc="upper right")
+        # Closed trace: join the last pip back to pip 0 so an open seam shows.
+        px = xs + xs[:1]
+        py = ys + ys[:1]
+        pz = zs + zs[:1]
+        segments = [[(px[k], py[k]), (px[k + 1], py[k + 1])] for k in range(period)]
+        lc = LineCollection(segments, cmap="viridis", linewidths=1.2)
+        lc.set_array([(pz[k] + pz[k + 1]) / 2 for k in range(period)])
+        lc.set_clim(-1, 1)
+        trace.add_collection(lc)
+        trace.plot([xs[0]], [ys[0]], "o", color="red", markersize=3)
+        trace.set_xlim(-1.05, 1.05)
+        trace.set_ylim(-1.05, 1.05)
+        trace.set_aspect("equal")
+        trace.tick_params(labelsize=6)
+    fig.suptitle(title)
+    fig.tight_layout()
+    fig.savefig(path, dpi=90)
+    plt.close(fig)
+
+
+def main(argv):
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("dump", help="directory written by kinetrope_gen --dump")
+    parser.add_argument("--only", default="", help="draw one sheet of the names with this prefix")
+    parser.add_argument("--out", default=None, help="where the PNGs go (default: the dump directory)")
+    args = parser.parse_args(argv)
+    out = args.out or args.dump
+    os.makedirs(out, exist_ok=True)
+    rows = [r for r in read_index(args.dump) if r["name"].startswith(args.only)]
+    if not rows:
+        print("no patterns match", file=sys.stderr)
+        return 1
+    if args.only:
+        groups = {args.only: rows}
+    else:
+        groups = {}
+        for r in rows:
+            groups.setdefault(r["family"], []).append(r)
+    for key, members in groups.items():
+        # The beat family is large: one sheet per groove keeps each one readable.
+        chunks = [members[k:k + 16] for k in range(0, len(members), 16)]
+        for c, chunk in enumerate(chunks):
+            suffix = f"_{c + 1:02d}" if len(chunks) > 1 else ""
+            path = os.path.join(out, f"sheet_{key.rstrip('_')}{suffix}.png")
+            draw_sheet(args.dump, chunk, key + suffix, path)
+            print(path)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
