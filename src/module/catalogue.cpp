@@ -1,0 +1,17 @@
+// The module functions over the default patterns: sample by name and the catalogue list.
+#include <pybind11/pybind11.h>
+
+#include "catalogue/registry.hpp"
+#include "module/bindings.hpp"
+#include "module/catalogue_list.hpp"
+
+namespace py = pybind11;
+
+namespace kinetrope::bindings {
+
+void register_catalogue(py::module_& m) {
+    m.def("sample", &kinetrope::sample, py::arg("name"), py::arg("pip_count"));
+    m.def("catalogue", []() -> py::list { return catalogue_list(default_catalogue()); });
+}
+
+}  // namespace kinetrope::bindings
