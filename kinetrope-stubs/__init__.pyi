@@ -1,6 +1,32 @@
-from typing import Final, SupportsIndex, SupportsInt, final
+from collections.abc import Sequence
+from typing import Final, SupportsFloat, SupportsIndex, SupportsInt, final
 
 PIPS_PER_BEAT: Final[int]
+
+@final
+class SampledRecording:
+    def __init__(
+        self,
+        name: str,
+        dimensions: Sequence[str],
+        samples: Sequence[Sequence[SupportsFloat | SupportsIndex]],
+        bpm: SupportsFloat | SupportsIndex,
+        beat_zero_seconds: SupportsFloat | SupportsIndex = 0.0,
+        start_pip: SupportsInt | SupportsIndex = 0,
+    ) -> None: ...
+    @property
+    def name(self) -> str: ...
+    @property
+    def dimensions(self) -> list[str]: ...
+    @property
+    def sample_count(self) -> int: ...
+    @property
+    def bpm(self) -> float: ...
+    @property
+    def beat_zero_seconds(self) -> float: ...
+    @property
+    def start_pip(self) -> int: ...
+    def sample(self, pip: SupportsIndex) -> list[float]: ...
 
 @final
 class Offset3:

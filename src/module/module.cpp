@@ -10,6 +10,7 @@ namespace py = pybind11;
 PYBIND11_MODULE(kinetrope, m) {
     m.attr("__doc__") = "Integer-pip rhythmic position functions";
     m.attr("PIPS_PER_BEAT") = kinetrope::PIPS_PER_BEAT;
+    kinetrope::bindings::register_recording(m);
     kinetrope::bindings::register_offset3(m);
     kinetrope::bindings::register_catalogue(m);
     kinetrope::bindings::register_rudiments(m);

@@ -1,0 +1,217 @@
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "module/bindings.hpp"
+#include "recording/sampled_recording.hpp"
+
+namespace py = pybind11;
+
+namespace kinetrope::bindings {
+namespace {
+
+// One recorded row on its way out: built straight into a list, no vector in between.
+struct FloatRow {
+    std::span<const double> values;
+};
+
+}  // namespace
+}  // namespace kinetrope::bindings
+
+namespace pybind11::detail {
+
+// Reads the rows of a recording straight into its flat block. It accepts and refuses
+// exactly what the vector-of-vectors caster would, so a row that is not a sequence of
+// numbers is still a TypeError before any check of the recording runs, but it holds
+// no second copy of the rows and allocates the block once.
+template <>
+class type_caster<kinetrope::RowBlock> {
+public:
+    PYBIND11_TYPE_CASTER(kinetrope::RowBlock, make_caster<std::vector<std::vector<double>>>::name);
+
+    bool load(handle src, bool convert) {
+        if (!object_is_convertible_to_std_vector(src)) {
+            return false;
+        }
+        if (isinstance<sequence>(src)) {
+            return load_rows(src, convert);
+        }
+        if (!convert) {
+            return false;
+        }
+        // A generator is exhausted first, as tuple(src) would.
+        return load_rows(tuple(reinterpret_borrow<iterable>(src)), convert);
+    }
+
+private:
+    static constexpr std::size_t cap = kinetrope::SampledRecording::max_values;
+
+    bool load_rows(handle rows, bool convert) {
+        value = kinetrope::RowBlock{};
+        expected_rows_ = reinterpret_borrow<sequence>(rows).size();
+        keep_ = true;
+        uniform_ = true;
+        if (PyList_CheckExact(rows.ptr())) {
+            // The size is read afresh on each step, as the list iterator does.
+            for (Py_ssize_t i = 0; i < PyList_GET_SIZE(rows.ptr()); ++i) {
+                const object row = reinterpret_borrow<object>(PyList_GET_ITEM(rows.ptr(), i));
+                if (!load_row(row, convert)) {
+                    return false;
+                }
+            }
+        } else {
+            for (const handle row : rows) {
+                if (!load_row(row, convert)) {
+                    return false;
+                }
+            }
+        }
+        // Values were skipped only because the sizes first read guaranteed a size or
+        // length fault; if the rows changed size while being read, that no longer holds.
+        if (skipped_by_hint_ &&
+            (value.row_count != expected_rows_ || value.row_length != expected_width_)) {
+            throw value_error("Recording rows changed while they were read");
+        }
+        return true;
+    }
+
+    bool load_row(handle row, bool convert) {
+        if (!object_is_convertible_to_std_vector(row)) {
+            return false;
+        }
+        if (isinstance<sequence>(row)) {
+            return load_values(row, convert);
+        }
+        if (!convert) {
+            return false;
+        }
+        return load_values(tuple(reinterpret_borrow<iterable>(row)), convert);
+    }
+
+    bool load_values(handle row, bool convert) {
+        const std::size_t hint = reinterpret_borrow<sequence>(row).size();
+        const std::size_t k = value.row_count;
+        if (k == 0) {
+            expected_width_ = hint;
+            if (hint > 0 && expected_rows_ > cap / hint) {
+                // Too many values for any recording: nothing needs keeping.
+                keep_ = false;
+                skipped_by_hint_ = true;
+            } else {
+                value.values.reserve(expected_rows_ * hint);
+            }
+        }
+        const std::size_t base = value.values.size();
+        bool keep_row = keep_ && uniform_;
+        std::size_t count = 0;
+        auto take = [&](double v) {
+            if (keep_row) {
+                if (value.values.size() < cap) {
+                    value.values.push_back(v);
+                } else {
+                    keep_row = false;
+                }
+            }
+            ++count;
+        };
+        if (PyList_CheckExact(row.ptr()) || PyTuple_CheckExact(row.ptr())) {
+            const bool is_list = PyList_CheckExact(row.ptr());
+            for (Py_ssize_t i = 0;
+                 i < (is_list ? PyList_GET_SIZE(row.ptr()) : PyTuple_GET_SIZE(row.ptr())); ++i) {
+                PyObject* item =
+                    is_list ? PyList_GET_ITEM(row.ptr(), i) : PyTuple_GET_ITEM(row.ptr(), i);
+                if (PyFloat_CheckExact(item)) {
+                    take(PyFloat_AS_DOUBLE(item));
+                    continue;
+                }
+                // Conversion may run Python code that changes the row: hold the item.
+                const object held = reinterpret_borrow<object>(item);
+                make_caster<double> conv;
+                if (!conv.load(held, convert)) {
+                    return false;
+                }
+                take(cast_op<double>(conv));
+            }
+        } else {
+            for (const handle item : row) {
+                make_caster<double> conv;
+                if (!conv.load(item, convert)) {
+                    return false;
+                }
+                take(cast_op<double>(conv));
+            }
+        }
+        if (k == 0) {
+            value.row_length = count;
+        }
+        if (uniform_ && count != value.row_length) {
+            uniform_ = false;
+        }
+        if (uniform_) {
+            ++value.uniform_rows;
+        }
+        if (!uniform_ || !keep_row) {
+            // A row that is not kept whole is not kept at all; nor is any after it.
+            value.values.resize(base);
+            keep_ = false;
+        }
+        ++value.row_count;
+        return true;
+    }
+
+    std::size_t expected_rows_ = 0;
+    std::size_t expected_width_ = 0;
+    bool keep_ = true;
+    bool uniform_ = true;
+    bool skipped_by_hint_ = false;
+};
+
+template <>
+struct type_caster<kinetrope::bindings::FloatRow> {
+    static constexpr auto name = make_caster<std::vector<double>>::name;
+
+    static handle cast(const kinetrope::bindings::FloatRow& row, return_value_policy, handle) {
+        PyObject* list = PyList_New(static_cast<Py_ssize_t>(row.values.size()));
+        if (list == nullptr) {
+            return handle();
+        }
+        Py_ssize_t i = 0;
+        for (const double v : row.values) {
+            PyObject* item = PyFloat_FromDouble(v);
+            if (item == nullptr) {
+                Py_DECREF(list);
+                return handle();
+            }
+            PyList_SET_ITEM(list, i++, item);
+        }
+        return list;
+    }
+};
+
+}  // namespace pybind11::detail
+
+namespace kinetrope::bindings {
+
+void register_recording(py::module_& m) {
+    py::class_<SampledRecording>(m, "SampledRecording")
+        .def(py::init<std::string, std::vector<std::string>, RowBlock, double, double, int>(),
+             py::arg("name"), py::arg("dimensions"), py::arg("samples"), py::arg("bpm"),
+             py::arg("beat_zero_seconds") = 0.0, py::arg("start_pip") = 0)
+        .def_property_readonly("name", &SampledRecording::name)
+        .def_property_readonly("dimensions", &SampledRecording::dimensions)
+        .def_property_readonly("sample_count", &SampledRecording::sample_count)
+        .def_property_readonly("bpm", &SampledRecording::bpm)
+        .def_property_readonly("beat_zero_seconds", &SampledRecording::beat_zero_seconds)
+        .def_property_readonly("start_pip", &SampledRecording::start_pip)
+        .def(
+            "sample",
+            [](const SampledRecording& r, int pip) { return FloatRow{r.row(pip)}; },
+            py::arg("pip").noconvert());
+}
+
+}  // namespace kinetrope::bindings
