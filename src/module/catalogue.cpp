@@ -4,13 +4,17 @@
 #include "catalogue/registry.hpp"
 #include "module/bindings.hpp"
 #include "module/catalogue_list.hpp"
+#include "module/name_arg.hpp"
 
 namespace py = pybind11;
 
 namespace kinetrope::bindings {
 
 void register_catalogue(py::module_& m) {
-    m.def("sample", &kinetrope::sample, py::arg("name"), py::arg("pip_count"));
+    m.def(
+        "sample",
+        [](NameArg name, int pip_count) { return kinetrope::sample(name.view, pip_count); },
+        py::arg("name"), py::arg("pip_count"));
     m.def("catalogue", []() -> py::list { return catalogue_list(default_catalogue()); });
 }
 

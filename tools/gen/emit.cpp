@@ -1,6 +1,7 @@
 // Writes what the generator made: the table sources for the build, or a CSV dump for
 // looking at the data.
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -97,12 +98,34 @@ std::string table_source(const std::vector<MadeBlock>& made) {
     for (std::size_t i = 0; i < n; ++i) {
         s << (i % 16 == 0 ? "\n    " : " ") << order[i] << ",";
     }
-    s << "\n}};\n"
+    s << "\n}};\n\n";
+    s << "constexpr std::array<BuiltinNameKey, " << n << "> kNameKeys = {{\n";
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::string& name = made[order[i]].record->name;
+        if (name.size() > 32) {
+            throw std::runtime_error(name + ": longer than the 32 bytes a name key holds");
+        }
+        s << "    {{";
+        for (std::size_t w = 0; w < 4; ++w) {
+            std::uint64_t word = 0;
+            for (std::size_t k = 0; k < 8; ++k) {
+                const std::size_t at = w * 8 + k;
+                const auto byte = at < name.size() ? static_cast<unsigned char>(name[at]) : 0u;
+                word = (word << 8) | byte;
+            }
+            char hex[32];
+            std::snprintf(hex, sizeof hex, "0x%016llxu", static_cast<unsigned long long>(word));
+            s << (w == 0 ? "" : ", ") << hex;
+        }
+        s << "}},\n";
+    }
+    s << "}};\n"
          "\n"
          "}  // namespace\n"
          "\n"
          "std::span<const BuiltinPattern> builtin_patterns() noexcept { return kPatterns; }\n"
          "std::span<const std::uint64_t> builtin_name_index() noexcept { return kNameIndex; }\n"
+         "std::span<const BuiltinNameKey> builtin_name_keys() noexcept { return kNameKeys; }\n"
          "\n"
          "}  // namespace kinetrope\n";
     return s.str();

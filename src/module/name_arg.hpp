@@ -1,0 +1,61 @@
+#pragma once
+
+#include <string_view>
+
+#include <pybind11/pybind11.h>
+
+namespace kinetrope::bindings {
+
+// A name argument taken as a view of bytes the caller's object already holds: a str as its
+// UTF-8 form, bytes and bytearray as they stand. Bind it where a name is only looked at
+// during the call.
+struct NameArg {
+    std::string_view view;
+};
+
+}  // namespace kinetrope::bindings
+
+namespace pybind11::detail {
+
+// Accepts and refuses exactly what the string_view caster does, without registering the
+// source object with the call's keep-alive set: the caller holds every argument for the
+// whole call and nothing here runs Python code, so the bytes stay put until the view is dropped.
+template <>
+struct type_caster<kinetrope::bindings::NameArg> {
+    PYBIND11_TYPE_CASTER(kinetrope::bindings::NameArg, const_name(PYBIND11_STRING_NAME));
+
+    bool load(handle src, bool /*convert*/) {
+        PyObject* o = src.ptr();
+        if (o == nullptr) {
+            return false;
+        }
+        if (PyUnicode_Check(o)) {
+            Py_ssize_t size = -1;
+            const char* data = PyUnicode_AsUTF8AndSize(o, &size);
+            if (data == nullptr) {  // no UTF-8 form, e.g. a lone surrogate
+                PyErr_Clear();
+                return false;
+            }
+            value.view = std::string_view(data, static_cast<std::size_t>(size));
+            return true;
+        }
+        if (PyBytes_Check(o)) {
+            value.view = std::string_view(PyBytes_AS_STRING(o),
+                                          static_cast<std::size_t>(PyBytes_GET_SIZE(o)));
+            return true;
+        }
+        if (PyByteArray_Check(o)) {
+            value.view = std::string_view(PyByteArray_AS_STRING(o),
+                                          static_cast<std::size_t>(PyByteArray_GET_SIZE(o)));
+            return true;
+        }
+        return false;
+    }
+
+    static handle cast(const kinetrope::bindings::NameArg& src, return_value_policy, handle) {
+        return PyUnicode_DecodeUTF8(src.view.data(), static_cast<Py_ssize_t>(src.view.size()),
+                                    nullptr);
+    }
+};
+
+}  // namespace pybind11::detail
