@@ -13,12 +13,14 @@ int usage() {
     std::fprintf(stderr,
                  "usage: kinetrope_gen --self-test\n"
                  "       kinetrope_gen --data DIR --out DIR\n"
-                 "       kinetrope_gen --data DIR --dump DIR [--only PREFIX]\n");
+                 "       kinetrope_gen --data DIR --dump DIR [--only PREFIX]\n"
+                 "       kinetrope_gen --list-defined\n");
     return 2;
 }
 
 struct Options {
     bool self_test = false;
+    bool list_defined = false;
     std::string data;
     std::string out;
     std::string dump;
@@ -94,6 +96,8 @@ int main(int argc, char** argv) {
         };
         if (arg == "--self-test") {
             opt.self_test = true;
+        } else if (arg == "--list-defined") {
+            opt.list_defined = true;
         } else if (arg == "--data") {
             if (!value(opt.data)) {
                 return usage();
@@ -122,6 +126,17 @@ int main(int argc, char** argv) {
             }
             kgen::check_record_list();
             return kgen::run_self_test() == 0 ? 0 : 1;
+        }
+        if (opt.list_defined) {
+            // The records that have a maker, in table order, without making them.
+            kgen::check_record_list();
+            kgen::run_family_registrations();
+            for (const kgen::Record& r : kgen::records()) {
+                if (kgen::maker_for(r.name) != nullptr) {
+                    std::printf("%s\n", r.name.c_str());
+                }
+            }
+            return 0;
         }
         if (opt.out.empty() == opt.dump.empty() || (!opt.only.empty() && opt.dump.empty())) {
             return usage();

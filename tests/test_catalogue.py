@@ -1,0 +1,360 @@
+"""The default catalogue and sampling by name: the listing against the naming rules, its
+structure, exact byte-wise lookup, floor modulo on every stored period, agreement with the
+rudiment functions, and the data rules checked again on what the module actually holds."""
+
+import decimal
+import functools
+import importlib.util
+import math
+import re
+import subprocess
+from pathlib import Path
+
+import pytest
+from hypothesis import given, strategies as st
+
+import kinetrope
+
+_spec = importlib.util.spec_from_file_location(
+    "catalogue_records", Path(__file__).resolve().parent / "catalogue_records.py")
+records = importlib.util.module_from_spec(_spec)
+_spec.loader.exec_module(records)
+
+INT_MIN, INT_MAX = -2**31, 2**31 - 1
+
+RUDIMENTS = [
+    ("bounce", "One-beat vertical bounce", 64, 1),
+    ("sway", "Two-beat side-to-side sway", 128, 1),
+    ("circle", "One-beat circular orbit", 64, 2),
+    ("figure_eight", "Two-beat figure eight", 128, 2),
+    ("step_touch", "Two-beat side step with a small lift", 128, 2),
+    ("box_step", "Four-beat softened square path", 256, 2),
+    ("helix", "Four-beat double-turn helix", 256, 3),
+    ("ombrel_background", "Ombrel/Quillon four-beat accented background drift", 256, 2),
+    ("single_stroke_roll", "Alternating R/L strokes with smooth attack and decay", 64, 2),
+    ("double_stroke_roll", "RRLL strokes with a softer second motion", 64, 2),
+    ("multiple_bounce_roll", "Decaying same-hand bounce clusters", 64, 2),
+    ("single_paradiddle", "RLRR LRLL with accented lead strokes", 128, 2),
+    ("flam", "Grace motion flowing into an opposite-hand primary motion", 64, 2),
+    ("drag", "Two grace motions flowing into an opposite-hand primary motion", 64, 2),
+    ("five_stroke_roll", "Two diddles resolving to an accented fifth motion", 128, 2),
+]
+RUDIMENT_NAMES = [r[0] for r in RUDIMENTS]
+
+
+def generator():
+    """The catalogue generator of the build tree that made the module under test."""
+    path = Path(kinetrope.__file__).resolve().parent / "kinetrope_gen"
+    if not path.exists():
+        pytest.skip("the catalogue generator is not beside the module (not a build tree)")
+    return path
+
+
+@functools.cache
+def defined_names():
+    """Names the generator has a maker for, in table order."""
+    result = subprocess.run([str(generator()), "--list-defined"], capture_output=True,
+                            text=True, check=True)
+    return result.stdout.split()
+
+
+@functools.cache
+def listing():
+    return kinetrope.catalogue()
+
+
+@functools.cache
+def present():
+    return {e["name"]: e for e in listing()[len(RUDIMENTS):]}
+
+
+@functools.cache
+def block(name):
+    period = present()[name]["period_pips"]
+    return [kinetrope.sample(name, p).as_tuple() for p in range(period)]
+
+
+def present_records():
+    return [r for r in records.expected_records() if r[0] in present()]
+
+
+# ---- the listing against the record list ------------------------------------------
+
+def test_the_rules_compose_the_whole_table():
+    expected = records.expected_records()
+    names = [r[0] for r in expected]
+    assert len(expected) == 1716 and len(set(names)) == 1716
+    edges = {0: "lfo_breathe", 27: "groove_b_grid", 28: "lfo_twin_swell", 52: "wave_pinched",
+             627: "burst_5_6_2", 628: "beat_four_floor_bounce", 771: "beat_amapiano_glide",
+             772: "beat_four_floor_surge", 1203: "beat_amapiano_ricochet",
+             1204: "beat_jersey_five_bounce", 1715: "beat_dembow_push_ricochet"}
+    assert {i: names[i] for i in edges} == edges
+    periods = {}
+    dims = {}
+    for _, _, p, d, _ in expected:
+        periods[p] = periods.get(p, 0) + 1
+        dims[d] = dims.get(d, 0) + 1
+    assert periods == {256: 41, 512: 1304, 1024: 307, 768: 17, 352: 6, 416: 6, 448: 6,
+                       224: 5, 288: 5, 480: 5, 320: 4, 384: 4, 160: 3, 544: 1, 608: 1, 640: 1}
+    assert dims == {1: 29, 2: 321, 3: 1366}
+
+
+def test_absent_records_are_exactly_those_without_a_generator():
+    assert list(present()) == defined_names()
+    expected = {r[0] for r in records.expected_records()}
+    assert set(present()) <= expected
+
+
+def test_listing_follows_table_order():
+    order = [r[0] for r in present_records()]
+    assert list(present()) == order
+
+
+def test_present_records_match_the_rules():
+    wrong = []
+    for name, description, period, dims, _ in present_records():
+        e = present()[name]
+        if (e["period_pips"], e["dimensions"]) != (period, dims):
+            wrong.append((name, "period/dimensions", e["period_pips"], e["dimensions"]))
+        if description is not None and e["description"] != description:
+            wrong.append((name, e["description"], description))
+    assert wrong == []
+
+
+def test_descriptions_keep_their_shape():
+    for e in present().values():
+        raw = e["description"].encode()
+        assert 43 <= len(raw) <= 235, e["name"]
+        assert "\n" not in e["description"]
+        extra = set(e["description"]) - set(map(chr, range(32, 127)))
+        if e["name"].startswith("beat_"):
+            assert extra == {records.EM} and f" {records.EM} " in e["description"]
+        elif e["name"].startswith("groove_"):
+            assert extra == {"\u2013"} and re.search(r"\d\u2013\d", e["description"])
+        else:
+            assert extra == set(), e["name"]
+
+
+def test_the_two_worded_notes_keep_the_quoted_text():
+    entries = present()
+    for motion in ("bounce", "step", "orbit", "glide"):
+        for name, check in ((f"beat_speed_garage_{motion}", "speed"),
+                            (f"beat_amen_four_bar_{motion}", "amen")):
+            if name not in entries:
+                continue
+            note = entries[name]["description"].split(". ", 1)[1]
+            if check == "speed":
+                assert note.startswith(records.SPEED_GARAGE_LEAD)
+                added = note[len(records.SPEED_GARAGE_LEAD):]
+                assert "synthesizer" in added and "bass patch" in added
+            else:
+                assert note.endswith(records.AMEN_TAIL)
+                added = note[:-len(records.AMEN_TAIL)]
+                assert "Amen, Brother" in added and "Winstons" in added and "1969" in added
+            assert added.endswith(".") and added.count(". ") == 0
+
+
+# ---- structure of catalogue() -------------------------------------------------------
+
+def test_catalogue_starts_with_the_rudiments():
+    head = [(e["name"], e["description"], e["period_pips"], e["dimensions"])
+            for e in listing()[:15]]
+    assert head == RUDIMENTS
+    assert len(listing()) == 15 + len(present())
+    if len(present()) == 1716:
+        assert len(listing()) == 1731
+        assert listing()[15]["name"] == "lfo_breathe"
+        assert listing()[-1] == {"name": "beat_dembow_push_ricochet",
+                                 "description": listing()[-1]["description"],
+                                 "period_pips": 512, "dimensions": 3}
+
+
+def test_catalogue_entries_are_plain_dicts_in_key_order():
+    for e in listing():
+        assert type(e) is dict
+        assert list(e) == ["name", "description", "period_pips", "dimensions"]
+        assert type(e["name"]) is str and type(e["description"]) is str
+        assert type(e["period_pips"]) is int and type(e["dimensions"]) is int
+
+
+def test_each_call_builds_a_fresh_list():
+    first = kinetrope.catalogue()
+    second = kinetrope.catalogue()
+    assert first == second and first is not second and first[0] is not second[0]
+    first[0]["name"] = "changed"
+    first.append(None)
+    assert kinetrope.catalogue() == second
+
+
+def test_catalogue_signature():
+    assert kinetrope.catalogue.__doc__.strip() == "catalogue() -> list"
+    with pytest.raises(TypeError):
+        kinetrope.catalogue(1)
+
+
+# ---- sampling by name ---------------------------------------------------------------
+
+def one_record_per_period():
+    by_period = {}
+    for name, e in present().items():
+        by_period.setdefault(e["period_pips"], name)
+    return sorted(by_period.items())
+
+
+@pytest.mark.parametrize("pip_of", [
+    lambda p: (-1, p - 1), lambda p: (p, 0), lambda p: (-p, 0), lambda p: (2 * p + 5, 5),
+    lambda p: (INT_MIN, INT_MIN % p), lambda p: (INT_MAX, INT_MAX % p),
+    lambda p: (300, 300 % p)],
+    ids=["-1", "P", "-P", "2P+5", "int-min", "int-max", "300"])
+def test_pips_wrap_by_floor_modulo(pip_of):
+    cases = one_record_per_period()
+    if not cases:
+        pytest.skip("no built-in record is generated yet")
+    for period, name in cases:
+        pip, entry = pip_of(period)
+        assert kinetrope.sample(name, pip).as_tuple() == block(name)[entry], (name, pip)
+
+
+def test_pinned_floor_modulo_entries():
+    # Independent of Python's %: the entries the table's periods must give at the extremes.
+    pinned = {160: (32, 127), 448: (320, 127), 512: (0, 511), 1024: (0, 1023), 768: (256, 511)}
+    for period, (at_min, at_max) in pinned.items():
+        names = [n for n, e in present().items() if e["period_pips"] == period]
+        if not names:
+            continue
+        assert kinetrope.sample(names[0], INT_MIN).as_tuple() == block(names[0])[at_min]
+        assert kinetrope.sample(names[0], INT_MAX).as_tuple() == block(names[0])[at_max]
+
+
+def test_lfo_breathe_values():
+    if "lfo_breathe" not in present():
+        pytest.skip("lfo_breathe is not generated yet")
+    assert kinetrope.sample("lfo_breathe", 64).as_tuple() == (0.8, 0.0, 0.0)
+    assert kinetrope.sample("lfo_breathe", -64).as_tuple() == (-0.8, 0.0, 0.0)
+    assert kinetrope.sample("lfo_breathe", 32).x == 0.565685424949
+    assert kinetrope.sample("lfo_breathe", 300).as_tuple() == kinetrope.sample("lfo_breathe", 44).as_tuple()
+
+
+@pytest.mark.parametrize("name", RUDIMENT_NAMES)
+@given(pip=st.integers(INT_MIN, INT_MAX))
+def test_sampling_a_rudiment_by_name_is_the_rudiment(name, pip):
+    assert kinetrope.sample(name, pip).as_tuple() == getattr(kinetrope, name)(pip).as_tuple()
+
+
+def near_misses():
+    names = RUDIMENT_NAMES + sorted(present())[:3] + sorted(present())[-3:]
+    for name in names:
+        yield name[:-1]
+        yield name + "_"
+        yield name + "\x00"
+        yield name.capitalize()
+        yield name.upper()
+        yield " " + name
+
+
+@pytest.mark.parametrize("name", ["", "Bounce", "lfo_breath", "x" * 33, "é", "a" * 4096,
+                                  "beat", "beat_", "zzzzzzzzzzzz", "aaaaaaaa"])
+def test_unknown_names_raise_with_the_name(name):
+    with pytest.raises(ValueError) as info:
+        kinetrope.sample(name, 0)
+    assert str(info.value) == "Unknown kinetrope rudiment: " + name
+
+
+def test_lookup_is_exact_byte_for_byte():
+    for name in near_misses():
+        with pytest.raises(ValueError, match="^Unknown kinetrope rudiment: "):
+            kinetrope.sample(name, 0)
+
+
+@pytest.mark.parametrize("kind", [bytes, bytearray])
+def test_bytes_names_are_taken_as_they_stand(kind):
+    names = RUDIMENT_NAMES[:3] + sorted(present())[:2]
+    for name in names:
+        assert (kinetrope.sample(kind(name.encode()), 77).as_tuple()
+                == kinetrope.sample(name, 77).as_tuple())
+    with pytest.raises(ValueError, match="^Unknown kinetrope rudiment: Bounce$"):
+        kinetrope.sample(kind(b"Bounce"), 0)
+
+
+def test_non_ascii_names_match_by_their_utf8_bytes():
+    with pytest.raises(ValueError, match="^Unknown kinetrope rudiment: bounc\u00e9$"):
+        kinetrope.sample("bounc\u00e9", 0)
+    with pytest.raises(ValueError):
+        kinetrope.sample(b"bounc\xc3\xa9", 0)
+
+
+@pytest.mark.parametrize("name", [None, 3, 3.0, ["bounce"], memoryview(b"bounce"),
+                                  "bounce\ud800"])
+def test_names_of_other_types_are_refused(name):
+    with pytest.raises(TypeError):
+        kinetrope.sample(name, 0)
+
+
+def test_str_subclass_is_a_str():
+    class Name(str):
+        pass
+
+    assert kinetrope.sample(Name("sway"), 9).as_tuple() == kinetrope.sway(9).as_tuple()
+
+
+def test_pip_argument_conversion():
+    class Index:
+        def __index__(self):
+            return 5
+
+    assert kinetrope.sample("bounce", Index()).as_tuple() == kinetrope.bounce(5).as_tuple()
+    assert kinetrope.sample("bounce", True).as_tuple() == kinetrope.bounce(1).as_tuple()
+    assert (kinetrope.sample("bounce", decimal.Decimal("5.9")).as_tuple()
+            == kinetrope.bounce(5).as_tuple())
+    assert kinetrope.sample(name="bounce", pip_count=7).as_tuple() == kinetrope.bounce(7).as_tuple()
+    for bad in (3.0, "3", 2**31, INT_MIN - 1, None):
+        with pytest.raises(TypeError):
+            kinetrope.sample("bounce", bad)
+    with pytest.raises(TypeError):
+        kinetrope.sample("bounce", pip=3)
+    with pytest.raises(TypeError):
+        kinetrope.sample("bounce")
+
+
+def test_every_call_returns_a_new_offset():
+    a = kinetrope.sample("bounce", 3)
+    b = kinetrope.sample("bounce", 3)
+    assert a is not b and a.as_tuple() == b.as_tuple()
+
+
+# ---- the data rules, checked on the module's own samples ------------------------------
+
+def test_every_present_block_obeys_the_value_rules():
+    faults = []
+    for name, e in present().items():
+        values = block(name)
+        moved_y = any(v[1] != 0.0 for v in values)
+        moved_z = any(v[2] != 0.0 for v in values)
+        if (3 if moved_z else 2 if moved_y else 1) != e["dimensions"]:
+            faults.append((name, "dimensions"))
+        for pip, v in enumerate(values):
+            for c in v:
+                if not (math.isfinite(c) and -1.0 <= c <= 1.0):
+                    faults.append((name, pip, "range", c))
+                elif c == 0.0 and math.copysign(1.0, c) < 0:
+                    faults.append((name, pip, "negative zero"))
+                elif float(f"{c:.12f}") != c:
+                    faults.append((name, pip, "decimals", c))
+        for axis in range(3):
+            inner = max(abs(values[p][axis] - values[p - 1][axis]) for p in range(1, len(values)))
+            if abs(values[0][axis] - values[-1][axis]) > inner:
+                faults.append((name, "open seam", axis))
+        magnitude = max(abs(c) for v in values for c in v)
+        if magnitude == 1.0 and name not in ("groove_b_played", "groove_b_grid"):
+            faults.append((name, "magnitude 1.0"))
+        if name.startswith("beat_") and magnitude > 0.92:
+            faults.append((name, "beat cap"))
+    assert faults[:20] == []
+
+
+def test_no_two_blocks_are_equal():
+    seen = {}
+    for name in present():
+        key = tuple(block(name))
+        assert key not in seen, (name, seen.get(key))
+        seen[key] = name
