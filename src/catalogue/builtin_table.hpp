@@ -30,6 +30,7 @@ std::span<const std::uint64_t> builtin_name_index() noexcept;
 struct BuiltinNameKey {
     std::uint64_t word[4];
 };
+inline constexpr std::size_t BUILTIN_NAME_MIN = 8;
 inline constexpr std::size_t BUILTIN_NAME_MAX = 32;
 std::span<const BuiltinNameKey> builtin_name_keys() noexcept;
 

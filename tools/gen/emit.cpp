@@ -102,8 +102,9 @@ std::string table_source(const std::vector<MadeBlock>& made) {
     s << "constexpr std::array<BuiltinNameKey, " << n << "> kNameKeys = {{\n";
     for (std::size_t i = 0; i < n; ++i) {
         const std::string& name = made[order[i]].record->name;
-        if (name.size() > 32) {
-            throw std::runtime_error(name + ": longer than the 32 bytes a name key holds");
+        if (name.size() < 8 || name.size() > 32) {
+            // The lookup skips queries outside 8..32 bytes and keys hold at most 32.
+            throw std::runtime_error(name + ": a built-in name must have 8 to 32 bytes");
         }
         s << "    {{";
         for (std::size_t w = 0; w < 4; ++w) {
