@@ -260,6 +260,17 @@ def test_unknown_names_raise_with_the_name(name):
     assert str(info.value) == "Unknown kinetrope rudiment: " + name
 
 
+@pytest.mark.parametrize("name, shown", [
+    ("lfo_breathe\x00", "lfo_breathe\x00"), (b"a\x00b", "a\x00b"), (b"bad\xff", "bad\\xff"),
+    (bytearray(b"\xc3"), "\\xc3")])
+def test_the_message_keeps_every_byte_of_the_name(name, shown):
+    # Zero bytes stay in the text; bytes that are not UTF-8 show as escapes, still ValueError.
+    with pytest.raises(ValueError) as info:
+        kinetrope.sample(name, 0)
+    assert type(info.value) is ValueError
+    assert str(info.value) == "Unknown kinetrope rudiment: " + shown
+
+
 def test_lookup_is_exact_byte_for_byte():
     for name in near_misses():
         with pytest.raises(ValueError, match="^Unknown kinetrope rudiment: "):
