@@ -93,10 +93,15 @@ def test_stub_matches_the_module(tmp_path):
     pytest.importorskip("mypy")
     stub = Path(__file__).resolve().parent.parent / "kinetrope-stubs" / "__init__.pyi"
     allowlist = Path(__file__).resolve().parent / "stubtest_allowlist.txt"
-    (tmp_path / "kinetrope").mkdir()
-    shutil.copy(stub, tmp_path / "kinetrope" / "__init__.pyi")
+    # Outside the working directory, so the copy is not imported as a namespace package.
+    stubs = tmp_path / "stubs"
+    (stubs / "kinetrope").mkdir(parents=True)
+    shutil.copy(stub, stubs / "kinetrope" / "__init__.pyi")
     (tmp_path / "mypy.ini").write_text("[mypy]\n")
-    env = dict(os.environ, MYPYPATH=str(tmp_path))
+    # The module under test, wherever it was imported from (an install or a build tree).
+    runtime = str(Path(kinetrope.__file__).resolve().parent)
+    pythonpath = os.pathsep.join(filter(None, [runtime, os.environ.get("PYTHONPATH")]))
+    env = dict(os.environ, MYPYPATH=str(stubs), PYTHONPATH=pythonpath)
     result = subprocess.run(
         [sys.executable, "-m", "mypy.stubtest", "kinetrope", "--allowlist", str(allowlist),
          "--mypy-config-file", str(tmp_path / "mypy.ini")],

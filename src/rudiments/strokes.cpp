@@ -94,13 +94,14 @@ Offset3 evaluate_strokes(int pip, int period, std::span<const Stroke> strokes) n
         } else if (d < 0) {
             d += period;
         }
-        double v = 0.0;
+        // An idle stroke would add +-0.0 to sums that are never -0.0, which changes
+        // nothing; skipping it keeps the floating-point chain as short as the active list.
         if (d < s.length) {
             const double e = std::sin((static_cast<double>(d) / static_cast<double>(s.length)) * kPi);
-            v = (e * s.amplitude) * e;
+            const double v = (e * s.amplitude) * e;
+            sx = sx + static_cast<double>(s.hand) * v;
+            sy = sy - v * kLiftFactor;
         }
-        sx = sx + static_cast<double>(s.hand) * v;
-        sy = sy - v * kLiftFactor;
     }
     return {clamp_unit(sx), clamp_unit(sy), 0.0};
 }
