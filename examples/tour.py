@@ -23,12 +23,11 @@ def main() -> None:
             beat = pip / kinetrope.PIPS_PER_BEAT
             print(f"  {beat:6.2f} {pip:5d} {x:8.3f} {y:8.3f} {z:8.3f}")
         print()
-    if hasattr(kinetrope, "sample"):
-        name = "lfo_breathe"
-        print(f"{name} (a built-in pattern, sampled by name)")
-        for pip in range(0, 257, 64):
-            x, y, z = kinetrope.sample(name, pip).as_tuple()
-            print(f"  pip {pip:4d}: x={x:+.3f}")
+    name = "lfo_breathe"
+    print(f"{name}: a built-in pattern, sampled by name, one row per beat")
+    for pip in range(0, 5 * kinetrope.PIPS_PER_BEAT, kinetrope.PIPS_PER_BEAT):
+        x, y, z = kinetrope.sample(name, pip).as_tuple()
+        print(f"  pip {pip:4d}: x={x:+.3f}")
 
 
 if __name__ == "__main__":
