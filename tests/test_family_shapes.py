@@ -145,3 +145,270 @@ def test_env_moves_on_y_alone_from_rest(name):
     assert all(x == 0.0 and z == 0.0 for x, _, z in rows)
     entry = next(e for e in kinetrope.catalogue() if e["name"] == name)
     assert entry["dimensions"] == 2
+
+
+# ---- helpers for the authored members ----------------------------------------------------
+
+def lane(name, period, axis=0):
+    return [row[axis] for row in block(name, period)]
+
+
+def local_maxima(xs):
+    n = len(xs)
+    return [p for p in range(n) if xs[p] > xs[p - 1] and xs[p] > xs[(p + 1) % n]]
+
+
+def local_minima(xs):
+    return local_maxima([-v for v in xs])
+
+
+def max_step(xs):
+    return max(abs(xs[(p + 1) % len(xs)] - xs[p]) for p in range(len(xs)))
+
+
+# ---- lfo ---------------------------------------------------------------------------------
+
+def test_ratchet_four_decaying_hits_on_their_pips_then_rest():
+    rows = block("lfo_ratchet", 256)
+    ys = [y for _, y, _ in rows]
+    hits = local_minima(ys)
+    assert hits == [0, 32, 64, 96]
+    heights = [-ys[p] for p in hits]
+    assert heights == sorted(heights, reverse=True) and len(set(heights)) == 4
+    assert heights[0] == 0.82
+    # each hit is over before the next begins, and beats three and four are still
+    assert all(rows[p] == (0.0, 0.0, 0.0) for p in range(110, 243))
+    assert all(ys[p] == 0.0 for p in (14, 18, 46, 50, 78, 82))
+    # the lean alternates sides
+    xs = [x for x, _, _ in rows]
+    assert [xs[p] > 0 for p in hits] == [True, False, True, False]
+
+
+def test_sweep_ratchet_sweeps_then_three_decaying_ratchets_without_a_jump():
+    rows = block("lfo_sweep_ratchet", 512)
+    xs = [x for x, _, _ in rows]
+    ys = [y for _, y, _ in rows]
+    assert all(b >= a for a, b in zip(xs[:257], xs[1:257]))
+    assert xs[0] == -0.75 and xs[256] == 0.75
+    assert local_minima(ys) == [288, 336, 384]
+    assert -ys[288] > -ys[336] > -ys[384] > 0
+    assert all(y == 0.0 for y in ys[:268] + ys[405:])
+    assert max_step(xs) < 0.03
+
+
+def catmull_rom(points, u):
+    n = len(points)
+    s = u * n
+    k = math.floor(s)
+    f = s - k
+    p0, p1, p2, p3 = (points[(k + j) % n] for j in (-1, 0, 1, 2))
+    m1, m2 = (p2 - p0) / 2.0, (p3 - p1) / 2.0
+    f2 = f * f
+    f3 = f2 * f
+    return ((2.0 * f3 - 3.0 * f2 + 1.0) * p1 + (f3 - 2.0 * f2 + f) * m1
+            + (-2.0 * f3 + 3.0 * f2) * p2 + (f3 - f2) * m2)
+
+
+def hashed(prefix, count):
+    import hashlib
+    out = []
+    for k in range(count):
+        v = int.from_bytes(hashlib.sha256(f"{prefix}/{k}".encode()).digest()[:8], "big")
+        out.append(2.0 * ((v >> 11) * 2.0 ** -53) - 1.0)
+    return out
+
+
+def hashed_lanes(name, period, lanes, target):
+    points = [hashed(f"{name}/{axis}", count) for axis, count in lanes]
+    rows = [tuple(catmull_rom(pts, p / period) for pts in points) for p in range(period)]
+    rows = [row + (0.0,) * (3 - len(row)) for row in rows]
+    return scaled(rows, target)
+
+
+def test_seeded_drift_follows_its_hashed_control_points():
+    assert_close("lfo_seeded_drift", 1024,
+                 hashed_lanes("lfo_seeded_drift", 1024, [("x", 9), ("y", 7)], 0.8))
+
+
+def test_pendulum_dwells_near_both_sides_on_a_shallow_arc():
+    rows = block("lfo_pendulum_dwell", 512)
+    xs = [x for x, _, _ in rows]
+    peak = max(abs(x) for x in xs)
+    near_sides = sum(abs(x) > 0.9 * peak for x in xs) / len(xs)
+    assert near_sides > 0.4  # a plain sine spends 0.29 of its time there
+    assert len(local_maxima(xs)) == 2 and len(local_minima(xs)) == 2
+    # the bob is lowest in the middle of the swing and rises towards either side
+    lowest = min(rows, key=lambda r: abs(r[0]))
+    widest = max(rows, key=lambda r: abs(r[0]))
+    assert lowest[1] < 0.0 < widest[1] < 0.2
+
+
+def test_morph_changes_shape_within_the_phrase():
+    xs = lane("lfo_morph", 512)
+
+    def rise_share(cycle):
+        seg = xs[cycle * 128:(cycle + 1) * 128]
+        lo, hi = seg.index(min(seg)), seg.index(max(seg))
+        return ((hi - lo) % 128) / 128
+
+    # near the ends a sine (rises half the cycle), in the middle the skewed triangle
+    assert abs(rise_share(0) - 0.5) < 0.1
+    assert rise_share(2) > 0.65
+    assert len(local_maxima(xs)) == 4
+
+
+# ---- path --------------------------------------------------------------------------------
+
+def test_orbit_dwell_stops_at_one_point_and_races_opposite():
+    rows = block("path_orbit_dwell", 512)
+    phase = [math.atan2(y / 0.55, x / 0.8) for x, y, _ in rows]
+    speed = [(phase[(p + 1) % 512] - phase[p]) % math.tau for p in range(512)]
+    assert speed.index(max(speed)) in (255, 256)
+    assert max(speed) > 1.9 * math.tau / 512
+    assert max(speed[-1], speed[0]) < 0.01 * max(speed)
+    assert rows[0][:2] == (0.8, 0.0)
+    for x, y, _ in rows:
+        assert abs((x / 0.8) ** 2 + (y / 0.55) ** 2 - 1.0) < 1e-9
+
+
+def test_crank_slider_is_the_exact_slider_position():
+    def exact(t):
+        return (math.cos(t) + math.sqrt(9 - math.sin(t) ** 2) - 3.0, math.sin(t), 0.0)
+    assert_close("path_crank_slider", 256, scaled(raw(exact, 256), 0.8))
+
+
+# ---- wave --------------------------------------------------------------------------------
+
+WAVES = ["pinched", "shouldered", "folded", "double_fold", "rounded_square", "soft_rectifier",
+         "skew_warp", "scoop_warp", "shelf_wave", "notched", "bottle", "reed", "unequal_peaks",
+         "ripple_return", "soft_teeth", "warped_fold"]
+
+
+@pytest.mark.parametrize("suffix", WAVES)
+def test_waves_move_x_alone_with_the_exact_peak(suffix):
+    rows = block("wave_" + suffix, 512)
+    assert all(y == 0.0 and z == 0.0 for _, y, z in rows)
+    assert max(abs(x) for x, _, _ in rows) == 0.82
+
+
+@pytest.mark.parametrize("suffix, maxima, minima", [
+    ("shouldered", 1, 1), ("rounded_square", 1, 1), ("skew_warp", 1, 1),
+    ("folded", 3, 3), ("double_fold", 5, 5), ("soft_teeth", 3, 3), ("unequal_peaks", 2, 2),
+    ("soft_rectifier", 2, 2),
+])
+def test_wave_extremum_counts(suffix, maxima, minima):
+    xs = lane("wave_" + suffix, 512)
+    assert len(local_maxima(xs)) == maxima and len(local_minima(xs)) == minima
+
+
+def test_wave_titles_in_the_data():
+    xs = {s: lane("wave_" + s, 512) for s in WAVES}
+    # a folded crest turns back down before the top, the double fold goes past the far side
+    assert 0.1 < xs["folded"][128] < 0.3
+    assert xs["double_fold"][128] < -0.5
+    # the rounded square sits near its peak most of the time
+    assert sum(abs(v) > 0.75 for v in xs["rounded_square"]) > 0.6 * 512
+    # a rectified swell never crosses to the other side
+    assert min(xs["soft_rectifier"]) == 0.0
+    # the two crests are unequal
+    crests = sorted(xs["unequal_peaks"][p] for p in local_maxima(xs["unequal_peaks"]))
+    assert crests[1] == 0.82 and crests[0] < 0.6
+    # the skewed sweep reaches its crest early and its trough late
+    assert xs["skew_warp"].index(0.82) < 100 and xs["skew_warp"].index(-0.82) > 410
+    # each soft tooth falls faster than it rises
+    teeth = xs["soft_teeth"]
+    up, down = local_minima(teeth), local_maxima(teeth)
+    assert (down[0] - up[0]) > 1.4 * (up[1] - down[0])
+
+
+# ---- ease --------------------------------------------------------------------------------
+
+def bounce_out(t):
+    n1, d1 = 7.5625, 2.75
+    if t < 1 / d1:
+        return n1 * t * t
+    if t < 2 / d1:
+        t -= 1.5 / d1
+        return n1 * t * t + 0.75
+    if t < 2.5 / d1:
+        t -= 2.25 / d1
+        return n1 * t * t + 0.9375
+    t -= 2.625 / d1
+    return n1 * t * t + 0.984375
+
+
+def back_in(t, s=1.70158):
+    return t * t * ((s + 1) * t - s)
+
+
+def out_and_back(curve):
+    return [(curve((p if p <= 128 else 256 - p) / 128), 0.0, 0.0) for p in range(256)]
+
+
+@pytest.mark.parametrize("name, curve, rescale", [
+    ("ease_rebound", bounce_out, False),
+    ("ease_anticipate", back_in, False),
+    ("ease_overshoot", lambda t: 1 - back_in(1 - t), True),
+])
+def test_published_easings_out_and_back(name, curve, rescale):
+    rows = [(0.8 * x, 0.0, 0.0) for x, _, _ in out_and_back(curve)]
+    expected = scaled(rows, 0.8) if rescale else rows
+    got = block(name, 256)
+    for p in range(256):
+        assert abs(got[p][0] - twelve(expected[p][0])) <= 2e-12, (name, p)
+
+
+@pytest.mark.parametrize("name", ["ease_rebound", "ease_anticipate", "ease_overshoot", "ease_elastic"])
+def test_ease_mirrors_back_to_rest(name):
+    xs = lane(name, 256)
+    assert xs[0] == 0.0
+    assert all(xs[p] == xs[256 - p] for p in range(1, 128))
+    assert max(abs(v) for v in xs) == 0.8
+
+
+def test_anticipate_dips_and_overshoot_passes_its_target():
+    assert min(lane("ease_anticipate", 256)) < -0.05
+    over = lane("ease_overshoot", 256)
+    assert max(over) > over[128] * 1.05
+
+
+def test_elastic_oscillates_as_it_decays():
+    xs = lane("ease_elastic", 256)[:129]
+    assert len([p for p in range(1, 128) if xs[p - 1] < xs[p] > xs[p + 1]]) >= 2
+    assert min(xs) < 0.0
+
+
+# ---- akwf --------------------------------------------------------------------------------
+
+AKWF_DIR = os.path.join(os.path.dirname(__file__), "..", "tools", "data", "akwf")
+AKWF = {"akwf_round_saw": "AKWF_R_asym_saw_05_256", "akwf_quick_return": "AKWF_R_asym_saw_15_256",
+        "akwf_multi_lobe": "AKWF_0001_256", "akwf_plateau": "AKWF_0010_256"}
+
+
+def source_cycle(file):
+    with open(os.path.join(AKWF_DIR, file + ".txt"), encoding="ascii") as f:
+        values = [int(v) for v in re.findall(r"-?\d+", f.read())]
+    assert len(values) == 257 and values[0] == values[256]
+    m = max(abs(v) for v in values[:256])
+    return [v * (0.85 / m) for v in values[:256]]
+
+
+@pytest.mark.parametrize("name", sorted(AKWF))
+def test_akwf_is_its_source_scaled_to_the_peak(name):
+    want = source_cycle(AKWF[name])
+    got = lane(name, 256)
+    changed = [p for p in range(256) if abs(got[p] - twelve(want[p])) > 1e-12]
+    assert max(abs(v) for v in got) == 0.85
+    assert max_step(got) <= 0.192
+    if name != "akwf_quick_return":
+        assert changed == []
+        return
+    # only the fast return is softened: one short run of samples across the seam, a
+    # straight line between the source samples on either side of it
+    assert 0 < len(changed) <= 8
+    run = sorted(changed, key=lambda p: (p - 200) % 256)
+    assert all((b - a) % 256 == 1 for a, b in zip(run, run[1:]))
+    a, b = (run[0] - 1) % 256, (run[-1] + 1) % 256
+    span = (b - a) % 256
+    for k, p in enumerate(run, start=1):
+        assert abs(got[p] - (want[a] + (want[b] - want[a]) * k / span)) < 1e-11

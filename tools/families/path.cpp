@@ -47,9 +47,35 @@ constexpr FormulaMember kFormulas[] = {
     {"path_torus_knot", torus_knot},       {"path_woven_3d", woven_3d},
 };
 
+// Orbit dwell: the phase runs as u - sin u, whose speed 1 - cos u falls to zero at u = 0
+// (the right-hand end of the ellipse) and peaks at twice the mean on the far side.
+Sample orbit_dwell(double t) {
+    const double phase = t - std::sin(t);
+    return {0.8 * std::cos(phase), 0.55 * std::sin(phase), 0.0};
+}
+
+// Crank-slider with crank radius 1 and rod length 3: the slider sits at
+// r cos t + sqrt(l^2 - r^2 sin^2 t), between l - r and l + r, centred on l; y is the crank
+// tip's height. Both axes share one scale, which keeps the geometry.
+constexpr double kCrank = 1.0;
+constexpr double kRod = 3.0;
+
+Sample crank_slider(double t) {
+    const double s = std::sin(t);
+    const double slider = kCrank * std::cos(t) + std::sqrt(kRod * kRod - kCrank * kCrank * s * s);
+    return {slider - kRod, kCrank * s, 0.0};
+}
+
 }  // namespace
 
 KGEN_FAMILY(path) {
+    kgen::define("path_orbit_dwell",
+                 [](const kgen::Record& r) { return kgen::sample_theta(r.period, orbit_dwell); });
+    kgen::define("path_crank_slider", [](const kgen::Record& r) {
+        kgen::Block block = kgen::sample_theta(r.period, crank_slider);
+        kgen::scale_to_peak(block, 0.8);
+        return block;
+    });
     for (const FormulaMember& m : kFormulas) {
         kgen::define(m.name, [f = m.f](const kgen::Record& r) { return kgen::sample_theta(r.period, f); });
     }
