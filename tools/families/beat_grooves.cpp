@@ -192,10 +192,10 @@ const std::vector<GrooveRow>& grooves() {
         {"baile_response", 2, kStraight,
          {"9..7..9...9..7..|9..7..9..9...9..", "...8......8.....",
           "", "", "..6.......6..6..", "9.........8.....|9.....8...8....."}, {}},
-        // Kick and rim drop together on beat three; nothing on the one.
+        // Kick and rim drop together on beat three; nothing on the one, not even the bass.
         {"reggae_one_drop", 2, kStraight,
          {"........9.......", "........9.......",
-          "6.6.6.6.6.6.6.6.", "", "", "9.....7...7.....|9.......7...7..."}, {}},
+          "..6...6...6...6.", "", "", "......8...7.....|....7...8.....7."}, {}},
         {"reggae_steppers", 2, kStraight,
          {"9...9...9...9...", "........9.......",
           "..6...6...6...6.", "", "", "9.....7...9...7.|9.....7...9.8.7."}, {}},

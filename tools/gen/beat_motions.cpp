@@ -358,7 +358,7 @@ Block glide(const Lanes& L) {
         Vec v{0.7 * std::sin(ps), 0.4 * std::sin(2.0 * ps + 0.6), 0.35 * std::cos(ps + 0.3)};
         v.x += L.sides(snare, p, 0.25, 16.0) + L.sides(perc, p, 0.12, 10.0);
         v.y -= L.pulses(kick, p, 0.18, 14.0);
-        v.z += L.sides(hat, p, 0.1, 6.0) + L.pulses(open_hat, p, 0.12, 10.0);
+        v.z += L.sides(hat, p, 0.07, 10.0) + L.pulses(open_hat, p, 0.12, 10.0);
         const Events& b = L[bass];
         for (std::size_t i = 0; i < b.size(); ++i) {
             const double d = circular_distance(p, b[i].at, L.period());
@@ -412,7 +412,9 @@ Block surge(const Lanes& L) {
         v.z = L.sum(kick, p, [](double d, double vel, std::size_t) {
                   return vel * asym(d, 8.0, 40.0);
               }) +
-              L.pulses(bass, p, 0.3, 30.0);
+              L.sum(bass, p, [](double d, double vel, std::size_t) {
+                  return 0.3 * vel * asym(d, 12.0, 48.0);
+              });
         v.y = L.pulses(snare, p, 0.7, 22.0) - L.pulses(kick, p, 0.15, 14.0);
         v.x = L.sides(hat, p, 0.22, 8.0) + L.pulses(open_hat, p, 0.3, 12.0) +
               L.sides(perc, p, 0.25, 9.0) + L.sides(kick, p, 0.12, 20.0);
@@ -442,7 +444,9 @@ Block recoil(const Lanes& L) {
                   return 0.4 * vel * win(delayed(d, 44.0, P), 22.0);
               }) +
               L.pulses(hat, p, 0.1, 6.0) + L.pulses(perc, p, 0.1, 6.0) +
-              L.pulses(open_hat, p, 0.1, 8.0) + L.pulses(bass, p, 0.3, 30.0);
+              L.pulses(open_hat, p, 0.1, 8.0) + L.sum(bass, p, [](double d, double vel, std::size_t) {
+                  return 0.3 * vel * asym(d, 12.0, 48.0);
+              });
         return v;
     });
 }

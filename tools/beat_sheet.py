@@ -1,0 +1,113 @@
+#!/usr/bin/env python3
+"""Draw one sheet per beat motion: every groove of that motion side by side.
+
+Reads a `kinetrope_gen --dump` directory (all beat_ records). For each groove, x, y and z
+over one period with a line at every beat and a heavier one at every bar, and the x-y
+trace coloured by z (red dot at pip 0).
+
+    python3 tools/beat_sheet.py DUMP_DIR [--motion KEY ...] [--out DIR]
+"""
+
+import argparse
+import csv
+import math
+import os
+import sys
+
+import matplotlib
+
+matplotlib.use("Agg")
+import matplotlib.pyplot as plt  # noqa: E402
+from matplotlib.collections import LineCollection  # noqa: E402
+
+MOTIONS = ["bounce", "step", "orbit", "glide", "surge", "recoil", "flutter", "dive",
+           "pendulum", "figure8", "box", "corkscrew", "spiral", "slalom", "spring",
+           "ricochet"]
+PIPS_PER_BEAT = 64
+PIPS_PER_BAR = 256
+
+
+def read_index(dump):
+    with open(os.path.join(dump, "index.csv"), newline="", encoding="utf-8") as f:
+        return [r for r in csv.DictReader(f) if r["name"].startswith("beat_")]
+
+
+def read_block(dump, name):
+    cols = ([], [], [])
+    with open(os.path.join(dump, name + ".csv"), newline="") as f:
+        for row in csv.DictReader(f):
+            for k, axis in enumerate("xyz"):
+                cols[k].append(float(row[axis]))
+    return cols
+
+
+def groove_of(name, motion):
+    return name[len("beat_"):-len(motion) - 1]
+
+
+def draw_motion(dump, rows, motion, path):
+    members = [r for r in rows if r["name"].endswith("_" + motion)]
+    cols = 4
+    lines = math.ceil(len(members) / cols)
+    fig, axes = plt.subplots(lines, cols * 2, figsize=(cols * 5.2, lines * 1.5), squeeze=False,
+                             gridspec_kw={"width_ratios": [3, 1] * cols})
+    for ax in axes.flat:
+        ax.set_visible(False)
+    for i, row in enumerate(members):
+        xs, ys, zs = read_block(dump, row["name"])
+        period = len(xs)
+        wave = axes[i // cols][(i % cols) * 2]
+        trace = axes[i // cols][(i % cols) * 2 + 1]
+        wave.set_visible(True)
+        trace.set_visible(True)
+        for beat in range(0, period + 1, PIPS_PER_BEAT):
+            wave.axvline(beat, color="0.6" if beat % PIPS_PER_BAR == 0 else "0.9",
+                         linewidth=0.5, zorder=0)
+        for values, colour in ((xs, "C0"), (ys, "C1"), (zs, "C2")):
+            wave.plot(range(period), values, color=colour, linewidth=0.7)
+        wave.set_xlim(0, period)
+        wave.set_ylim(-1.0, 1.0)
+        wave.set_xticks([])
+        wave.set_yticks([])
+        wave.set_title(f"{groove_of(row['name'], motion)}  d={row['dimensions']}", fontsize=7,
+                       loc="left", pad=2)
+        px, py, pz = xs + xs[:1], ys + ys[:1], zs + zs[:1]
+        segments = [[(px[k], py[k]), (px[k + 1], py[k + 1])] for k in range(period)]
+        lc = LineCollection(segments, cmap="viridis", linewidths=0.8)
+        lc.set_array([(pz[k] + pz[k + 1]) / 2 for k in range(period)])
+        lc.set_clim(-1, 1)
+        trace.add_collection(lc)
+        trace.plot([xs[0]], [ys[0]], "o", color="red", markersize=2)
+        trace.set_xlim(-1.0, 1.0)
+        trace.set_ylim(-1.0, 1.0)
+        trace.set_aspect("equal")
+        trace.set_xticks([])
+        trace.set_yticks([])
+    fig.suptitle(f"beat_*_{motion}  (x blue, y orange, z green)", fontsize=10)
+    fig.tight_layout(pad=0.3)
+    fig.savefig(path, dpi=80)
+    plt.close(fig)
+
+
+def main(argv):
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("dump", help="directory written by kinetrope_gen --dump")
+    parser.add_argument("--motion", nargs="*", default=MOTIONS, choices=MOTIONS,
+                        help="the motions to draw (default: all sixteen)")
+    parser.add_argument("--out", default=None, help="where the PNGs go (default: the dump directory)")
+    args = parser.parse_args(argv)
+    out = args.out or args.dump
+    os.makedirs(out, exist_ok=True)
+    rows = read_index(args.dump)
+    if not rows:
+        print("no beat patterns in the dump", file=sys.stderr)
+        return 1
+    for motion in args.motion:
+        path = os.path.join(out, f"beat_{motion}.png")
+        draw_motion(args.dump, rows, motion, path)
+        print(path)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
