@@ -209,18 +209,52 @@ Block fill(int P, const std::function<Vec(int)>& f) {
     return b;
 }
 
+// Side of each event of a lane: that of the leader's latest event at or before it (the
+// leader alternating sides), so that a hit which coincides with a leader's accent leans
+// the same way and keeps the accent's peak on its onset; alternating where the leader is
+// silent.
+std::vector<double> leaning(const Lanes& L, Lane lane, Lane leader) {
+    const Events& ev = L[lane];
+    const Events& lead = L[leader];
+    std::vector<double> side(ev.size());
+    for (std::size_t i = 0; i < ev.size(); ++i) {
+        if (lead.empty()) {
+            side[i] = alt(i);
+            continue;
+        }
+        std::size_t j = lead.size() - 1;  // before the first one: the last of the loop
+        for (std::size_t k = 0; k < lead.size() && lead[k].at <= ev[i].at + 1e-9; ++k) {
+            j = k;
+        }
+        side[i] = alt(j);
+    }
+    return side;
+}
+
+double leaning_sum(const Lanes& L, Lane lane, const std::vector<double>& side, double p,
+                   double weight, double before, double after) {
+    return L.sum(lane, p, [&](double d, double vel, std::size_t i) {
+        return weight * vel * side[i] * asym(d, before, after);
+    });
+}
+
 // ---- the motions -------------------------------------------------------------------
 
-// Kicks pull y down (the low point on the kick), snares and upper percussion flick x to
-// alternating sides, bass cues sink the depth.
+// Kicks pull y down (the low point on the kick), snares flick x to alternating sides and
+// upper percussion adds small flicks toward the side of the last snare; bass cues sink
+// the depth.
 Block bounce(const Lanes& L) {
+    const auto hat_side = leaning(L, hat, snare);
+    const auto open_side = leaning(L, open_hat, snare);
+    const auto perc_side = leaning(L, perc, snare);
     return fill(L.period(), [&](int p) {
         Vec v;
         v.y = -L.sum(kick, p, [](double d, double vel, std::size_t) {
             return vel * asym(d, 10.0, 30.0);
         });
-        v.x = L.sides(snare, p, 1.0, 20.0) + L.sides(hat, p, 0.3, 8.0) +
-              L.sides(open_hat, p, 0.35, 10.0, 1) + L.sides(perc, p, 0.3, 8.0);
+        v.x = L.sides(snare, p, 1.0, 20.0) + leaning_sum(L, hat, hat_side, p, 0.3, 8.0, 8.0) +
+              leaning_sum(L, open_hat, open_side, p, 0.35, 10.0, 10.0) +
+              leaning_sum(L, perc, perc_side, p, 0.3, 8.0, 8.0);
         v.z = -L.pulses(bass, p, 0.55, 36.0);
         return v;
     });
@@ -230,6 +264,8 @@ Block bounce(const Lanes& L) {
 // percussion only, hats as small lifts, bass cues leaning into depth with a long release.
 Block bounce_newer(const Lanes& L) {
     const int P = L.period();
+    const auto open_side = leaning(L, open_hat, snare);
+    const auto perc_side = leaning(L, perc, snare);
     return fill(P, [&](int p) {
         Vec v;
         v.y = L.sum(kick, p, [&](double d, double vel, std::size_t) {
@@ -239,10 +275,8 @@ Block bounce_newer(const Lanes& L) {
         v.x = L.sum(snare, p, [](double d, double vel, std::size_t i) {
                   return vel * alt(i) * asym(d, 8.0, 26.0);
               }) +
-              L.sum(perc, p, [](double d, double vel, std::size_t i) {
-                  return 0.6 * vel * alt(i + 1) * asym(d, 8.0, 20.0);
-              }) +
-              L.sides(open_hat, p, 0.2, 10.0);
+              leaning_sum(L, perc, perc_side, p, 0.6, 8.0, 20.0) +
+              leaning_sum(L, open_hat, open_side, p, 0.2, 10.0, 10.0);
         v.z = -L.sum(bass, p, [](double d, double vel, std::size_t) {
             return 0.6 * vel * asym(d, 16.0, 60.0);
         });
@@ -358,7 +392,7 @@ Block glide(const Lanes& L) {
         Vec v{0.7 * std::sin(ps), 0.4 * std::sin(2.0 * ps + 0.6), 0.35 * std::cos(ps + 0.3)};
         v.x += L.sides(snare, p, 0.25, 16.0) + L.sides(perc, p, 0.12, 10.0);
         v.y -= L.pulses(kick, p, 0.18, 14.0);
-        v.z += L.sides(hat, p, 0.07, 10.0) + L.pulses(open_hat, p, 0.12, 10.0);
+        v.z += L.sides(hat, p, 0.1, 10.0) + L.pulses(open_hat, p, 0.2, 12.0);
         const Events& b = L[bass];
         for (std::size_t i = 0; i < b.size(); ++i) {
             const double d = circular_distance(p, b[i].at, L.period());
@@ -443,8 +477,8 @@ Block recoil(const Lanes& L) {
               L.sum(kick, p, [&](double d, double vel, std::size_t) {
                   return 0.4 * vel * win(delayed(d, 44.0, P), 22.0);
               }) +
-              L.pulses(hat, p, 0.1, 6.0) + L.pulses(perc, p, 0.1, 6.0) +
-              L.pulses(open_hat, p, 0.1, 8.0) + L.sum(bass, p, [](double d, double vel, std::size_t) {
+              L.sides(hat, p, 0.15, 6.0) + L.pulses(perc, p, 0.1, 6.0) +
+              L.pulses(open_hat, p, 0.2, 10.0) + L.sum(bass, p, [](double d, double vel, std::size_t) {
                   return 0.3 * vel * asym(d, 12.0, 48.0);
               });
         return v;
@@ -494,9 +528,9 @@ Block dive(const Lanes& L) {
             const double d = circular_distance(p, drums[j].at, P);
             v.x += 0.45 * drums[j].vel * alt(j) * win(d, 18.0);
         }
-        v.x += L.sides(perc, p, 0.15, 10.0) + L.sides(open_hat, p, 0.15, 12.0);
+        v.x += L.sides(perc, p, 0.15, 10.0) + L.sides(open_hat, p, 0.25, 12.0);
         v.y = L.pulses(kick, p, 0.3, 14.0) - L.pulses(snare, p, 0.25, 14.0) +
-              L.pulses(hat, p, 0.1, 8.0);
+              L.pulses(hat, p, 0.15, 8.0);
         return v;
     });
 }
@@ -531,8 +565,8 @@ Block pendulum(const Lanes& L) {
         const double angle = 1.05 * amp * std::sin(ph);
         // Hits knock the bob a little off its arc.
         return Vec{0.9 * std::sin(angle) + L.sides(snare, p, 0.15, 14.0),
-                   0.9 * (1.0 - std::cos(angle)) - 0.25 + L.sides(hat, p, 0.06, 6.0) +
-                       L.pulses(open_hat, p, 0.1, 10.0),
+                   0.9 * (1.0 - std::cos(angle)) - 0.25 + L.sides(hat, p, 0.1, 6.0) +
+                       L.pulses(open_hat, p, 0.2, 12.0),
                    0.3 * amp * std::cos(2.0 * ph) + L.sides(perc, p, 0.15, 10.0)};
     });
 }
@@ -550,9 +584,9 @@ Block figure8(const Lanes& L) {
         Vec v;
         v.x = r * std::sin(ps);
         v.y = 0.55 * r * std::sin(2.0 * ps) + L.pulses(snare, p, 0.35, 20.0);
-        v.x += L.sides(perc, p, 0.12, 10.0) + L.pulses(open_hat, p, 0.12, 10.0);
+        v.x += L.sides(perc, p, 0.12, 10.0) + L.pulses(open_hat, p, 0.2, 12.0);
         v.z = 0.2 * r * std::cos(ps) + L.pulses(snare, p, 0.3, 24.0) + L.pulses(bass, p, 0.2, 30.0) +
-              L.sides(hat, p, 0.1, 6.0);
+              L.sides(hat, p, 0.15, 6.0);
         return v;
     });
 }
@@ -577,8 +611,8 @@ Block box(const Lanes& L) {
         v.x = std::tanh(2.5 * std::cos(a)) / norm;
         v.y = 0.8 * std::tanh(2.5 * std::sin(a)) / norm;
         v.z = 0.3 * std::sin(2.0 * a) + L.pulses(snare, p, 0.25, 16.0) - L.pulses(kick, p, 0.15, 12.0) -
-              L.pulses(bass, p, 0.2, 24.0) + L.sides(hat, p, 0.08, 6.0) + L.sides(perc, p, 0.1, 8.0);
-        v.y += L.pulses(open_hat, p, 0.1, 10.0);
+              L.pulses(bass, p, 0.2, 24.0) + L.sides(hat, p, 0.12, 6.0) + L.sides(perc, p, 0.1, 8.0);
+        v.y += L.pulses(open_hat, p, 0.2, 12.0);
         return v;
     });
 }
@@ -619,8 +653,8 @@ Block spiral(const Lanes& L) {
         v.x = r * std::cos(2.0 * u + kPi / 4.0);
         v.y = r * std::sin(2.0 * u + kPi / 4.0);
         v.z = 0.5 * std::sin(u) * (1.0 - 0.3 * r) + L.pulses(perc, p, 0.15, 12.0) +
-              L.pulses(bass, p, 0.2, 24.0) + L.sides(hat, p, 0.1, 6.0) -
-              L.pulses(open_hat, p, 0.12, 10.0) + L.sides(snare, p, 0.2, 14.0);
+              L.pulses(bass, p, 0.2, 24.0) + L.sides(hat, p, 0.15, 6.0) -
+              L.pulses(open_hat, p, 0.2, 12.0) + L.sides(snare, p, 0.2, 14.0);
         return v;
     });
 }
@@ -646,8 +680,8 @@ Block slalom(const Lanes& L) {
         v.x = 0.75 * std::sin(ps) - L.sum(snare, p, [&](double d, double vel, std::size_t i) {
                   return 0.3 * vel * travel[i] * win(d, 14.0);
               });
-        v.x += L.sides(perc, p, 0.2, 8.0) + L.sides(hat, p, 0.08, 6.0);
-        v.y = 0.55 * lift + L.pulses(hat, p, 0.05, 6.0) + L.pulses(open_hat, p, 0.1, 10.0);
+        v.x += L.sides(perc, p, 0.2, 8.0) + L.sides(hat, p, 0.12, 6.0);
+        v.y = 0.55 * lift + L.pulses(hat, p, 0.05, 6.0) + L.pulses(open_hat, p, 0.2, 12.0);
         v.z = -0.3 * lift + 0.3 * std::cos(ps) - L.pulses(bass, p, 0.2, 30.0);
         return v;
     });
@@ -738,7 +772,7 @@ Block ricochet(const Lanes& L) {
             }
         }
         busy = std::min(1.0, busy / std::max(1.0, gap[i] / 16.0));
-        apex[i] = std::clamp(std::round((0.45 - 0.2 * busy) * gap[i]), 1.0, 40.0);
+        apex[i] = std::clamp(std::round((0.45 - 0.15 * busy) * gap[i]), 1.0, 40.0);
         reach[i] = onsets[i].vel * std::min(1.0, gap[i] / 32.0);
     }
     return fill(P, [&](int p) {
