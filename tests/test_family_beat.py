@@ -181,6 +181,32 @@ def test_house_classic_open_hats_on_the_offbeats():
     assert all(abs(x[p]) < 0.5 * np.abs(x).max() for p in offbeats)
 
 
+def test_drill_hats_group_three_three_two_on_a_straight_grid():
+    x = pattern("drill_tresillo", "bounce")[:, 0]
+    flicks = local_extrema(x, 0.05 * np.abs(x).max())
+    assert flicks == [BAR * bar + p for bar in (0, 1) for p in (0, 48, 96, 128, 176, 224)]
+    gaps = np.diff(flicks + [flicks[0] + 512]) // 16
+    assert list(gaps) == [3, 3, 2, 3, 3, 2] * 2
+
+
+def test_drill_rolls_fill_is_a_true_triplet():
+    x = pattern("drill_rolls", "bounce")[:, 0]
+    last_beat = [p for p in local_extrema(x, 0.05 * np.abs(x).max()) if p >= 448]
+    # Six hats in one beat: every 64/6 pips, off the sixteenth grid.
+    assert len(last_beat) == 6
+    for k, p in enumerate(last_beat):
+        assert abs(p - (448 + 64 * k / 6)) <= 1.0, (k, p)
+    assert any(p % 16 != 0 for p in last_beat)
+
+
+def test_jungle_switch_drops_main_snares_in_its_last_half():
+    x = pattern("jungle_switch", "bounce")[:, 0]
+    accents = side_accents(x)
+    assert accents == [64, 192, 320, 448, 640, 896]
+    first, last = [p for p in accents if p < 512], [p for p in accents if p >= 512]
+    assert len(last) < len(first)
+
+
 def test_amen_without_ghosts_drops_only_the_quiet_snares():
     full, bare = pattern("amen_four_bar", "bounce"), pattern("amen_no_ghosts", "bounce")
     # The kicks are untouched.
