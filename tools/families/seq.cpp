@@ -36,28 +36,28 @@ const std::vector<Shape>& shapes() {
           {0.0, -0.3}, {-0.6, -0.1}}},
         // each note answered by its octave, the pair moving across
         {"octave",
-         {{-0.8, -0.5}, {-0.8, 0.5}, {-0.3, -0.5}, {-0.3, 0.5}, {0.3, -0.5}, {0.3, 0.5},
-          {0.8, -0.5}, {0.8, 0.5}}},
+         {{-0.6, -0.3}, {-0.6, 0.3}, {0.0, -0.3}, {0.0, 0.3}, {0.6, -0.3}, {0.6, 0.3},
+          {0.0, -0.3}, {0.0, 0.3}}},
         // uneven intervals in both directions
         {"unequal",
-         {{0.0, 0.2}, {0.7, 0.6}, {0.5, -0.3}, {-0.4, -0.2}, {-0.9, 0.5}, {-0.6, -0.7},
-          {0.3, -0.5}, {0.1, 0.0}}},
+         {{0.0, 0.2}, {0.1, 0.3}, {0.8, 0.5}, {0.7, -0.3}, {-0.4, -0.2}, {-0.45, -0.05},
+          {-0.2, 0.6}, {0.1, 0.1}}},
         // a rising phrase that stops high, away from where it began
         {"question",
-         {{-0.6, -0.7}, {-0.3, -0.4}, {-0.45, -0.55}, {0.0, -0.1}, {0.2, 0.1}, {0.45, 0.45},
-          {0.6, 0.7}, {0.7, 0.9}}},
+         {{-0.5, -0.45}, {-0.3, -0.25}, {-0.4, -0.35}, {0.0, 0.0}, {0.2, 0.15}, {0.4, 0.45},
+          {0.55, 0.7}, {0.7, 0.9}}},
         // from that high point back down to the question's start, held as a cadence
         {"answer",
-         {{0.7, 0.9}, {0.5, 0.5}, {0.55, 0.6}, {0.2, 0.1}, {-0.1, -0.25}, {-0.4, -0.5},
-          {-0.6, -0.7}, {-0.6, -0.7}}},
-        // four notches forward, a jump back, and the same again
+         {{0.7, 0.9}, {0.5, 0.5}, {0.55, 0.6}, {0.2, 0.15}, {-0.1, -0.1}, {-0.3, -0.3},
+          {-0.5, -0.45}, {-0.5, -0.45}}},
+        // four notches down and forward, a jump back, and the same again
         {"ratchet",
-         {{-0.8, 0.4}, {-0.3, 0.15}, {0.2, 0.4}, {0.7, 0.15}, {-0.8, 0.4}, {-0.3, 0.15},
-          {0.2, 0.4}, {0.7, 0.15}}},
-        // a staircase: across, up, across, up ..., then down to the bottom stair
+         {{-0.45, 0.8}, {-0.15, 0.55}, {0.15, 0.3}, {0.45, 0.05}, {-0.45, 0.8}, {-0.15, 0.55},
+          {0.15, 0.3}, {0.45, 0.05}}},
+        // a staircase: across, up, across, up ... to the top stair, then down in two moves
         {"stairs",
-         {{-0.6, -0.6}, {-0.3, -0.6}, {-0.3, -0.3}, {0.0, -0.3}, {0.0, 0.0}, {0.3, 0.0},
-          {0.3, 0.3}, {0.6, 0.3}}},
+         {{-0.6, -0.6}, {-0.2, -0.6}, {-0.2, -0.2}, {0.2, -0.2}, {0.2, 0.2}, {0.6, 0.2},
+          {0.6, 0.6}, {0.0, 0.0}}},
     };
     return list;
 }
@@ -71,8 +71,10 @@ struct Timing {
 constexpr Timing kTimings[] = {{"even", 64, 64}, {"lilt", 84, 44}};
 
 constexpr double kPeak = 0.82;
-// Share of a step spent moving when the distance allows it; longer moves take longer.
+// Share of a step spent moving when the distance allows it; longer moves take longer,
+// but every step keeps at least its last quarter as a rest.
 constexpr double kMoveShare = 0.5;
+constexpr double kMoveLimit = 0.75;
 // The quintic's steepest slope is 15/8 of its mean; keep the stored step under 0.051.
 constexpr double kStepBudget = 0.049;
 
@@ -93,15 +95,13 @@ kgen::Block make(const kgen::Record& r, const Shape& shape, const Timing& timing
         const double distance = std::max(std::fabs(to.x - from.x), std::fabs(to.y - from.y));
         const int needed = static_cast<int>(std::ceil(1.875 * distance * scale / kStepBudget));
         const int move = std::max(static_cast<int>(kMoveShare * duration), needed);
-        if (move > duration) {
-            throw std::runtime_error("seq: a move does not fit its step");
+        if (move > kMoveLimit * duration) {
+            throw std::runtime_error("seq: a move leaves its step no rest");
         }
         xs.push_back({start, from.x});
         ys.push_back({start, from.y});
-        if (move < duration) {
-            xs.push_back({start + move, to.x});
-            ys.push_back({start + move, to.y});
-        }
+        xs.push_back({start + move, to.x});
+        ys.push_back({start + move, to.y});
         start += duration;
     }
     if (start != r.period) {
