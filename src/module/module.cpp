@@ -12,6 +12,7 @@ PYBIND11_MODULE(kinetrope, m) {
     m.attr("PIPS_PER_BEAT") = kinetrope::PIPS_PER_BEAT;
     kinetrope::bindings::register_recording(m);
     kinetrope::bindings::register_offset3(m);
+    kinetrope::bindings::register_patterns(m);
     kinetrope::bindings::register_catalogue(m);
     kinetrope::bindings::register_rudiments(m);
 }

@@ -1,0 +1,107 @@
+#include <array>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include "module/bindings.hpp"
+#include "module/catalogue_list.hpp"
+#include "module/name_arg.hpp"
+#include "patterns/pattern_library.hpp"
+#include "patterns/sampled_pattern.hpp"
+
+namespace py = pybind11;
+
+namespace kinetrope::bindings {
+
+// The patterns handed to a library, viewed in place: the caller's objects are neither copied
+// whole nor consumed by conversion, and the library copies only what it keeps.
+struct PatternPack {
+    std::vector<const SampledPattern*> items;
+    py::object keep_alive;  // the sequence (or the tuple made from an iterable) owning the items
+};
+
+}  // namespace kinetrope::bindings
+
+namespace pybind11::detail {
+
+// Accepts what the converter of a list of SampledPattern accepts, with the same signature text.
+template <>
+struct type_caster<kinetrope::bindings::PatternPack> {
+    PYBIND11_TYPE_CASTER(kinetrope::bindings::PatternPack,
+                         io_name("collections.abc.Sequence", "list") + const_name("[")
+                             + make_caster<kinetrope::SampledPattern>::name + const_name("]"));
+
+    bool load(handle src, bool convert) {
+        if (!object_is_convertible_to_std_vector(src)) {
+            return false;
+        }
+        object seq;
+        if (isinstance<sequence>(src)) {
+            seq = reinterpret_borrow<object>(src);
+        } else if (convert) {
+            // Exhausts a generator first, as the list converter does.
+            seq = tuple(reinterpret_borrow<iterable>(src));
+        } else {
+            return false;
+        }
+        std::vector<const kinetrope::SampledPattern*> items;
+        items.reserve(reinterpret_borrow<sequence>(seq).size());
+        for (const handle item : seq) {
+            make_caster<kinetrope::SampledPattern> conv;
+            if (!conv.load(item, convert)) {
+                return false;
+            }
+            // None loads as a null pointer; a list of patterns refuses it.
+            const auto* p = static_cast<const kinetrope::SampledPattern*>(conv);
+            if (p == nullptr) {
+                return false;
+            }
+            items.push_back(p);
+        }
+        value.items = std::move(items);
+        value.keep_alive = std::move(seq);
+        return true;
+    }
+};
+
+}  // namespace pybind11::detail
+
+namespace kinetrope::bindings {
+
+void register_patterns(py::module_& m) {
+    py::class_<SampledPattern>(m, "SampledPattern")
+        .def(py::init([](std::string name, std::string description,
+                         const std::vector<std::array<double, 3>>& samples) {
+                 std::vector<Offset3> values;
+                 // An oversized list is refused without a second buffer: the constructor reports
+                 // an empty list with the same message, after the name check as always.
+                 if (samples.size() <= SampledPattern::MAX_SAMPLES) {
+                     values.reserve(samples.size());
+                     for (const auto& s : samples) {
+                         values.push_back(Offset3{s[0], s[1], s[2]});
+                     }
+                 }
+                 return SampledPattern(std::move(name), std::move(description), std::move(values));
+             }),
+             py::arg("name"), py::arg("description"), py::arg("samples"))
+        .def_property_readonly("name", &SampledPattern::name)
+        .def_property_readonly("description", &SampledPattern::description)
+        .def_property_readonly("period_pips", &SampledPattern::period_pips)
+        .def("sample", &SampledPattern::sample, py::arg("pip_count").noconvert());
+
+    py::class_<PatternLibrary>(m, "PatternLibrary")
+        .def(py::init([](const PatternPack& pack) { return PatternLibrary::copy_of(pack.items); }),
+             py::arg("patterns") = py::list())
+        .def(
+            "sample",
+            [](const PatternLibrary& library, NameArg name, int pip_count) {
+                return library.sample(name.view, pip_count);
+            },
+            py::arg("name"), py::arg("pip_count").noconvert())
+        .def("catalogue", [](const PatternLibrary& library) { return catalogue_list(library.catalogue()); });
+}
+
+}  // namespace kinetrope::bindings

@@ -1,0 +1,137 @@
+#include "patterns/pattern_library.hpp"
+
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+#include <unordered_set>
+#include <utility>
+
+namespace kinetrope {
+
+namespace {
+
+const SampledPattern& deref(const SampledPattern& p) noexcept { return p; }
+const SampledPattern& deref(const SampledPattern* p) noexcept { return *p; }
+
+const CatalogueEntry* find_default(const std::vector<CatalogueEntry>& defaults,
+                                   std::string_view name) noexcept {
+    for (const CatalogueEntry& entry : defaults) {
+        if (entry.name == name) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+bool replicates(const SampledPattern& p, const CatalogueEntry& entry) {
+    if (p.description() != entry.description || p.period_pips() != entry.period_pips) {
+        return false;
+    }
+    for (int i = 0; i < p.period_pips(); ++i) {
+        const Offset3 mine = p.sample(i);
+        const Offset3 theirs = kinetrope::sample(entry.name, i);
+        if (!(mine.x == theirs.x && mine.y == theirs.y && mine.z == theirs.z)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+template <typename Pack, typename Take>
+void PatternLibrary::build(Pack& pack, Take take) {
+    if (pack.size() > MAX_PATTERNS) {
+        throw std::invalid_argument("Too many patterns");
+    }
+    // Everything is checked before anything is taken: the name set views the pack's own strings,
+    // and a refused pack costs no copy of any samples.
+    std::unordered_set<std::string_view> seen;
+    seen.reserve(pack.size());
+    std::vector<std::uint32_t> kept;
+    kept.reserve(pack.size());
+    std::size_t total = 0;
+    const std::vector<CatalogueEntry>& defaults = default_catalogue();
+
+    for (std::size_t i = 0; i < pack.size(); ++i) {
+        const SampledPattern& p = deref(pack[i]);
+        if (p.empty()) {
+            throw std::invalid_argument("Empty/moved-from pattern");
+        }
+        if (!seen.insert(p.name()).second) {
+            throw std::invalid_argument("Duplicate pattern name: " + p.name());
+        }
+        total += static_cast<std::size_t>(p.period_pips());
+        if (total > MAX_TOTAL_SAMPLES) {
+            throw std::invalid_argument("Pattern pack is too large");
+        }
+        const CatalogueEntry* entry = find_default(defaults, p.name());
+        if (entry == nullptr) {
+            kept.push_back(static_cast<std::uint32_t>(i));
+        } else if (!replicates(p, *entry)) {
+            // A default's name is only allowed on an exact replica, which the default then serves.
+            throw std::invalid_argument("Cannot override default pattern: " + p.name());
+        }
+    }
+
+    patterns_.reserve(kept.size());
+    for (const std::uint32_t i : kept) {
+        patterns_.push_back(take(pack[i]));
+    }
+    index_names();
+}
+
+PatternLibrary::PatternLibrary(std::vector<SampledPattern> patterns) {
+    build(patterns, [](SampledPattern& p) { return std::move(p); });
+}
+
+PatternLibrary PatternLibrary::copy_of(std::span<const SampledPattern* const> patterns) {
+    PatternLibrary library;
+    library.build(patterns, [](const SampledPattern* p) { return SampledPattern(*p); });
+    return library;
+}
+
+PatternLibrary::PatternLibrary(const PatternLibrary& other) : patterns_(other.patterns_) {
+    index_names();
+}
+
+void PatternLibrary::index_names() {
+    index_.clear();
+    index_.reserve(patterns_.size());
+    for (std::size_t i = 0; i < patterns_.size(); ++i) {
+        index_.push_back(NameSlot{patterns_[i].name(), static_cast<std::uint32_t>(i)});
+    }
+    std::sort(index_.begin(), index_.end(),
+              [](const NameSlot& a, const NameSlot& b) { return a.name < b.name; });
+}
+
+const SampledPattern* PatternLibrary::find(std::string_view name) const noexcept {
+    // User names are unique, so the sorted index finds exactly what a scan in stored order would.
+    const auto it = std::lower_bound(index_.begin(), index_.end(), name,
+                                     [](const NameSlot& slot, std::string_view key) { return slot.name < key; });
+    if (it != index_.end() && it->name == name) {
+        return &patterns_[it->position];
+    }
+    return nullptr;
+}
+
+Offset3 PatternLibrary::sample(std::string_view name, int pip) const {
+    if (const SampledPattern* p = find(name)) {
+        return p->sample(pip);
+    }
+    return kinetrope::sample(name, pip);
+}
+
+std::vector<CatalogueEntry> PatternLibrary::catalogue() const {
+    const std::vector<CatalogueEntry>& defaults = default_catalogue();
+    std::vector<CatalogueEntry> entries;
+    entries.reserve(defaults.size() + patterns_.size());
+    entries.insert(entries.end(), defaults.begin(), defaults.end());
+    for (const SampledPattern& p : patterns_) {
+        entries.push_back(CatalogueEntry{p.name(), p.description(),
+                                         static_cast<std::uint16_t>(p.period_pips()), p.dimensions()});
+    }
+    return entries;
+}
+
+}  // namespace kinetrope

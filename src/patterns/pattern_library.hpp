@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/registry.hpp"
+#include "core/offset3.hpp"
+#include "patterns/sampled_pattern.hpp"
+
+namespace kinetrope {
+
+// The caller's patterns beside the default ones, sampled and listed by name; immutable once built.
+class PatternLibrary {
+public:
+    static constexpr std::size_t MAX_PATTERNS = 1024;
+    static constexpr std::size_t MAX_TOTAL_SAMPLES = std::size_t{1} << 20;
+
+    // Validates the pack and keeps the accepted patterns by moving them; throws std::invalid_argument.
+    explicit PatternLibrary(std::vector<SampledPattern> patterns);
+
+    // Same checks, messages and result, but the pack stays with the caller: only the patterns
+    // that are kept get copied, each after the limits that guard its allocation have passed.
+    // Every pointer must be non-null.
+    static PatternLibrary copy_of(std::span<const SampledPattern* const> patterns);
+
+    PatternLibrary(const PatternLibrary& other);
+    PatternLibrary(PatternLibrary&&) noexcept = default;
+    PatternLibrary& operator=(const PatternLibrary&) = delete;
+    PatternLibrary& operator=(PatternLibrary&&) = delete;
+    ~PatternLibrary() = default;
+
+    // A user pattern of that name, else any default pattern; throws std::invalid_argument.
+    Offset3 sample(std::string_view name, int pip) const;
+
+    // The default entries, then one per user pattern in the given order; the user entries view
+    // this library's strings.
+    std::vector<CatalogueEntry> catalogue() const;
+
+private:
+    // A user name and the position of its pattern, kept sorted by name for lookup.
+    struct NameSlot {
+        std::string_view name;
+        std::uint32_t position;
+    };
+
+    PatternLibrary() = default;
+    template <typename Pack, typename Take>
+    void build(Pack& pack, Take take);
+    void index_names();
+    const SampledPattern* find(std::string_view name) const noexcept;
+
+    std::vector<SampledPattern> patterns_;
+    std::vector<NameSlot> index_;
+};
+
+}  // namespace kinetrope
