@@ -1,0 +1,90 @@
+"""Caller patterns: the cost of sampling a SampledPattern and a PatternLibrary by name, and of
+building a library from patterns already built. Prints ratios measured in this one run."""
+
+import gc
+import os
+import time
+
+import kinetrope
+from _timing import best_per_call, report
+
+FULL = 65535
+
+
+def rss_bytes():
+    with open("/proc/self/statm") as f:
+        return int(f.read().split()[1]) * os.sysconf("SC_PAGE_SIZE")
+
+
+def best_seconds(fn, repeat=5):
+    best = float("inf")
+    for _ in range(repeat):
+        gc.collect()
+        start = time.perf_counter()
+        fn()
+        best = min(best, time.perf_counter() - start)
+    return best
+
+
+def sampling():
+    pip = 1234567
+    pattern = kinetrope.SampledPattern("bench", "", [(i / 256.0, 0.0, 0.0) for i in range(256)])
+    users = [kinetrope.SampledPattern(f"user_pattern_{i:04d}", "", [(0.5, 0.0, 0.0)] * 8)
+             for i in range(1024)]
+    library = kinetrope.PatternLibrary(users)
+    last = users[-1].name
+    cases = [
+        ("ombrel_background", "f(p)", {"f": kinetrope.ombrel_background, "p": pip}),
+        ("SampledPattern.sample", "f(p)", {"f": pattern.sample, "p": pip}),
+        ("module sample, built-in", "f(n, p)", {"f": kinetrope.sample, "n": "lfo_breathe", "p": pip}),
+        ("library sample, last user", "f(n, p)", {"f": library.sample, "n": last, "p": pip}),
+        ("library sample, built-in", "f(n, p)", {"f": library.sample, "n": "lfo_breathe", "p": pip}),
+    ]
+    best = best_per_call(cases)
+    for label, seconds in best.items():
+        print(f"  {label}: {seconds * 1e9:.1f} ns per call")
+    report("sampling", [
+        ("SampledPattern.sample / ombrel_background",
+         best["SampledPattern.sample"] / best["ombrel_background"], 1.4),
+        ("library sample (last of 1024 users) / module sample (built-in)",
+         best["library sample, last user"] / best["module sample, built-in"], 1.3),
+        ("library sample (built-in) / module sample (built-in)",
+         best["library sample, built-in"] / best["module sample, built-in"], None),
+    ])
+
+
+def building():
+    rows = [(0.5, -0.25, 0.125)] * FULL
+    tail = [(0.5, 0.0, 0.0)] * 16
+    pack = []
+
+    def build_patterns():
+        pack.clear()
+        pack.extend(kinetrope.SampledPattern(f"full_{i}", "", rows) for i in range(16))
+        pack.append(kinetrope.SampledPattern("tail", "", tail))
+
+    patterns_s = best_seconds(build_patterns)
+    library_s = best_seconds(lambda: kinetrope.PatternLibrary(pack))
+
+    gc.collect()
+    before = rss_bytes()
+    library = kinetrope.PatternLibrary(pack)
+    held = rss_bytes() - before
+    samples = 16 * FULL + 16
+    assert library.sample("tail", -1).as_tuple() == (0.5, 0.0, 0.0)
+    print(f"  16 x {FULL} + 16 samples: patterns from lists {patterns_s * 1e3:.1f} ms, "
+          f"library from patterns {library_s * 1e3:.1f} ms")
+    report("building a full pack", [
+        ("PatternLibrary(pack) / building the pack's SampledPatterns", library_s / patterns_s, 0.25),
+        ("memory held by the library / one copy of the samples (24 bytes each)",
+         held / (samples * 24), None),
+    ])
+
+
+def main():
+    sampling()
+    building()
+
+
+if __name__ == "__main__":
+    main()
