@@ -112,38 +112,78 @@ Block hermite_loop(int period, const std::vector<Sample>& points,
     return block;
 }
 
+namespace {
+
+struct Node {
+    double u;
+    double length;
+};
+
+double chord(const Sample& a, const Sample& b) {
+    const Sample d = sub(b, a);
+    return std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
+}
+
+}  // namespace
+
 Block by_arc_length(int period, const std::function<Sample(double u)>& c,
                     const std::function<double(double u)>& pace) {
     const int fine = 64;
     const std::size_t count = static_cast<std::size_t>(period) * fine;
-    std::vector<double> length(count + 1, 0.0);
-    Sample prev = c(0.0);
+    const auto at = [&](double u) { return u >= 1.0 ? c(0.0) : c(u); };
+    const auto weight = [&](double u0, double u1) {
+        return pace ? 1.0 / pace(0.5 * (u0 + u1)) : 1.0;
+    };
+    // A first, even pass sets the resolution; cells that still carry a long piece of the
+    // curve (where the parametrisation is singular, as at the flat sides of a superellipse)
+    // are halved until each piece is a small fraction of one pip's travel.
+    double estimate = 0.0;
     for (std::size_t j = 0; j < count; ++j) {
+        const double u0 = static_cast<double>(j) / static_cast<double>(count);
         const double u1 = static_cast<double>(j + 1) / static_cast<double>(count);
-        const Sample next = j + 1 == count ? c(0.0) : c(u1);
-        const Sample d = sub(next, prev);
-        double dl = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
-        if (pace) {
-            dl /= pace((static_cast<double>(j) + 0.5) / static_cast<double>(count));
-        }
-        length[j + 1] = length[j] + dl;
-        prev = next;
+        estimate += chord(at(u0), at(u1)) * weight(u0, u1);
     }
-    const double total = length[count];
-    if (!(total > 0.0)) {
+    if (!(estimate > 0.0)) {
         throw std::runtime_error("arc-length timing needs a curve that moves");
     }
+    const double limit = estimate / static_cast<double>(count);
+    std::vector<Node> nodes{{0.0, 0.0}};
+    struct Piece {
+        double u0, u1;
+        Sample p0, p1;
+        int depth;
+    };
+    std::vector<Piece> stack;
+    for (std::size_t j = count; j-- > 0;) {
+        const double u0 = static_cast<double>(j) / static_cast<double>(count);
+        const double u1 = static_cast<double>(j + 1) / static_cast<double>(count);
+        stack.push_back({u0, u1, at(u0), at(u1), 0});
+    }
+    while (!stack.empty()) {
+        const Piece piece = stack.back();
+        stack.pop_back();
+        const double dl = chord(piece.p0, piece.p1) * weight(piece.u0, piece.u1);
+        if (dl > limit && piece.depth < 40) {
+            const double um = 0.5 * (piece.u0 + piece.u1);
+            const Sample pm = at(um);
+            stack.push_back({um, piece.u1, pm, piece.p1, piece.depth + 1});
+            stack.push_back({piece.u0, um, piece.p0, pm, piece.depth + 1});
+            continue;
+        }
+        nodes.push_back({piece.u1, nodes.back().length + dl});
+    }
+    const double total = nodes.back().length;
     Block block;
     block.reserve(static_cast<std::size_t>(period));
     std::size_t j = 0;
     for (int p = 0; p < period; ++p) {
         const double target = total * static_cast<double>(p) / static_cast<double>(period);
-        while (j + 1 < count && length[j + 1] <= target) {
+        while (j + 2 < nodes.size() && nodes[j + 1].length <= target) {
             ++j;
         }
-        const double span = length[j + 1] - length[j];
-        const double frac = span > 0.0 ? (target - length[j]) / span : 0.0;
-        block.push_back(c((static_cast<double>(j) + frac) / static_cast<double>(count)));
+        const double span = nodes[j + 1].length - nodes[j].length;
+        const double frac = span > 0.0 ? (target - nodes[j].length) / span : 0.0;
+        block.push_back(at(nodes[j].u + (nodes[j + 1].u - nodes[j].u) * frac));
     }
     return block;
 }
