@@ -1,0 +1,30 @@
+"""Every Python block of the guide and the README runs, in order, in one namespace."""
+
+import re
+from pathlib import Path
+
+import pytest
+
+ROOT = Path(__file__).resolve().parent.parent
+DOCUMENTS = [ROOT / "docs" / "guide.md", ROOT / "README.md"]
+
+
+def blocks(document):
+    return re.findall(r"```python\n(.*?)```", document.read_text(encoding="utf-8"), re.S)
+
+
+def test_guide_covers_every_source():
+    text = "".join(blocks(DOCUMENTS[0]))
+    for name in ("circle(", "sample(", "catalogue()", "SampledPattern(", "PatternLibrary(",
+                 "SampledRecording("):
+        assert name in text
+
+
+@pytest.mark.parametrize("document", DOCUMENTS, ids=lambda d: d.name)
+def test_examples_run(document, capsys):
+    namespace: dict = {}
+    for number, code in enumerate(blocks(document), 1):
+        try:
+            exec(compile(code, f"{document.name} block {number}", "exec"), namespace)
+        except Exception as error:  # report which block failed
+            pytest.fail(f"block {number} failed: {error!r}\n{code}")
