@@ -283,3 +283,16 @@ def test_library_exposes_nothing_else(attribute):
     assert not hasattr(library, attribute)
     with pytest.raises(AttributeError):
         setattr(library, attribute, [])
+
+
+@pytest.mark.parametrize("name, shown", [
+    ("a\x00b", "a\x00b"),            # a zero byte does not cut the message short
+    (b"\xff\xfe", "\\xff\\xfe"),     # bytes that are not UTF-8 still give a ValueError
+    (bytearray(b"no_such"), "no_such"),
+])
+def test_unknown_names_keep_every_byte_in_the_message(name, shown):
+    library = kinetrope.PatternLibrary()
+    for sample in (library.sample, kinetrope.sample):
+        with pytest.raises(ValueError) as raised:
+            sample(name, 0)
+        assert str(raised.value) == "Unknown kinetrope rudiment: " + shown

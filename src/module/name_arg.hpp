@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include <pybind11/pybind11.h>
@@ -12,6 +13,23 @@ namespace kinetrope::bindings {
 struct NameArg {
     std::string_view view;
 };
+
+// The plain translation hands what() to Python as a C string, which cuts the name at a
+// zero byte and turns a name that is not UTF-8 into a UnicodeDecodeError. Raise the
+// ValueError here instead, with every byte of the name (undecodable ones escaped).
+[[noreturn]] inline void raise_unknown(std::string_view name) {
+    std::string text = "Unknown kinetrope rudiment: ";
+    text.append(name);
+    PyObject* message = PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()),
+                                             "backslashreplace");
+    if (message == nullptr) {
+        throw pybind11::error_already_set();
+    }
+    PyErr_SetObject(PyExc_ValueError, message);
+    Py_DECREF(message);
+    throw pybind11::error_already_set();
+}
+
 
 }  // namespace kinetrope::bindings
 

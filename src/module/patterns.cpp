@@ -98,7 +98,11 @@ void register_patterns(py::module_& m) {
         .def(
             "sample",
             [](const PatternLibrary& library, NameArg name, int pip_count) {
-                return library.sample(name.view, pip_count);
+                try {
+                    return library.sample(name.view, pip_count);
+                } catch (const std::invalid_argument&) {
+                    raise_unknown(name.view);
+                }
             },
             py::arg("name"), py::arg("pip_count").noconvert())
         .def("catalogue", [](const PatternLibrary& library) { return catalogue_list(library.catalogue()); });
