@@ -2,26 +2,15 @@
 pip against an independent numpy evaluation, periods and dimensions, and the counts that
 the names promise (cycles per axis, petals and lobes, windings)."""
 
-import functools
 import math
 
 import numpy as np
 import pytest
 
 import kinetrope
+from catalogue_data import block, entries
 
 TOLERANCE = 1e-12
-
-
-@functools.cache
-def entries():
-    return {e["name"]: e for e in kinetrope.catalogue()}
-
-
-@functools.cache
-def block(name):
-    period = entries()[name]["period_pips"]
-    return np.array([kinetrope.sample(name, p).as_tuple() for p in range(period)])
 
 
 def round12(values):

@@ -7,6 +7,7 @@ import math
 import pytest
 
 import kinetrope
+from catalogue_data import catmull_rom
 
 
 def block(name, period):
@@ -109,19 +110,6 @@ def hashed(prefix, count):
         v = int.from_bytes(hashlib.sha256(f"{prefix}/{k}".encode()).digest()[:8], "big")
         out.append(2.0 * ((v >> 11) * 2.0 ** -53) - 1.0)
     return out
-
-
-def catmull_rom(points, u):
-    n = len(points)
-    s = u * n
-    k = math.floor(s)
-    f = s - k
-    p0, p1, p2, p3 = (points[(k + j) % n] for j in (-1, 0, 1, 2))
-    m1, m2 = (p2 - p0) / 2.0, (p3 - p1) / 2.0
-    f2 = f * f
-    f3 = f2 * f
-    return ((2.0 * f3 - 3.0 * f2 + 1.0) * p1 + (f3 - 2.0 * f2 + f) * m1
-            + (-2.0 * f3 + 3.0 * f2) * p2 + (f3 - f2) * m2)
 
 
 @pytest.mark.parametrize("name, axes, count", [

@@ -1,26 +1,14 @@
 """Pulse-score families (euclid, meter, poly and the rudiment stickings): every pip against
 an independent rendering of the score, periods and dimensions, and where the onsets fall."""
 
-import functools
 import math
 
 import numpy as np
 import pytest
 
-import kinetrope
+from catalogue_data import block, entries
 
 TOLERANCE = 1e-12
-
-
-@functools.cache
-def entries():
-    return {e["name"]: e for e in kinetrope.catalogue()}
-
-
-@functools.cache
-def block(name):
-    period = entries()[name]["period_pips"]
-    return np.array([kinetrope.sample(name, p).as_tuple() for p in range(period)])
 
 
 def render(period, pulses):

@@ -9,6 +9,7 @@ import re
 import pytest
 
 import kinetrope
+from catalogue_data import catmull_rom
 
 TAU = 2 * math.pi
 
@@ -194,19 +195,6 @@ def test_sweep_ratchet_sweeps_then_three_decaying_ratchets_without_a_jump():
     assert -ys[288] > -ys[336] > -ys[384] > 0
     assert all(y == 0.0 for y in ys[:268] + ys[405:])
     assert max_step(xs) < 0.03
-
-
-def catmull_rom(points, u):
-    n = len(points)
-    s = u * n
-    k = math.floor(s)
-    f = s - k
-    p0, p1, p2, p3 = (points[(k + j) % n] for j in (-1, 0, 1, 2))
-    m1, m2 = (p2 - p0) / 2.0, (p3 - p1) / 2.0
-    f2 = f * f
-    f3 = f2 * f
-    return ((2.0 * f3 - 3.0 * f2 + 1.0) * p1 + (f3 - 2.0 * f2 + f) * m1
-            + (-2.0 * f3 + 3.0 * f2) * p2 + (f3 - f2) * m2)
 
 
 def hashed(prefix, count):
