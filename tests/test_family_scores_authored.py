@@ -1,0 +1,366 @@
+"""Authored score families (rhythm, groove, swing, stick, canon, echo, ladder, necklace,
+accent_walk, triplet, dialogue, burst): the names' counts, onsets, groupings and mirror
+halves, read back through kinetrope.sample."""
+
+import functools
+import re
+from fractions import Fraction as F
+
+import numpy as np
+import pytest
+
+import kinetrope
+
+BEAT = 64
+# Parabolic interpolation of a raised-cosine peak is good to well under a hundredth of a
+# pip for the pulse widths in these families; fractional onsets differ by a third of a pip
+# at the least.
+ONSET_TOL = 0.02
+
+
+@functools.cache
+def entries():
+    return {e["name"]: e for e in kinetrope.catalogue()}
+
+
+@functools.cache
+def block(name):
+    period = entries()[name]["period_pips"]
+    return np.array([kinetrope.sample(name, p).as_tuple() for p in range(period)])
+
+
+def members(prefix):
+    return [n for n in entries() if n.startswith(prefix)]
+
+
+def peaks(lane, sign=1.0):
+    """Sub-pip positions and heights of the local maxima of sign * lane (circular), both
+    from the parabola through the top three pips."""
+    v = sign * np.asarray(lane)
+    n = len(v)
+    found = []
+    for p in range(n):
+        a, b, c = v[p - 1], v[p], v[(p + 1) % n]
+        if b > 1e-9 and b > a and b >= c:
+            denom = a - 2 * b + c
+            offset = 0.5 * (a - c) / denom if denom != 0 else 0.0
+            found.append((p + offset, b - 0.25 * (a - c) * offset))
+    return found
+
+
+def onsets(lane, sign=1.0):
+    return [p for p, _ in peaks(lane, sign)]
+
+
+def extremes(lane):
+    """Peaks of either sign, in time order: (position, signed height)."""
+    both = [(p, h) for p, h in peaks(lane)] + [(p, -h) for p, h in peaks(lane, -1.0)]
+    return sorted(both)
+
+
+def circular(a, b, period):
+    d = (a - b) % period
+    return min(d, period - d)
+
+
+def assert_onsets(found, expected, period, tol=ONSET_TOL):
+    found = sorted(f % period for f in found)
+    expected = sorted(float(e) % period for e in expected)
+    assert len(found) == len(expected), (found, expected)
+    for f, e in zip(found, expected):
+        assert circular(f, e, period) < tol, (found, expected)
+
+
+def beats(*fractions):
+    return [BEAT * F(f) for f in fractions]
+
+
+# ---- rules every member keeps -------------------------------------------------------
+
+FAMILY_RULES = {
+    # family: (lowest peak, highest peak, largest step between neighbouring pips)
+    "rhythm": (0.7, 0.85, 0.150),
+    "groove": (0.6488, 1.0, 0.135),
+    "swing": (0.585, 0.585, 0.072),
+    "stick": (0.74, 0.74, 0.096),
+    "canon": (0.279, 0.311, 0.080),
+    "echo": (0.2489, 0.31, 0.075),
+    "ladder": (0.32, 0.32, 0.103),
+    "necklace": (0.248, 0.248, 0.046),
+    "accent_walk": (0.2561, 0.3139, 0.077),
+    "triplet": (0.2945, 0.2945, 0.076),
+    "dialogue": (0.32, 0.32, 0.059),
+    "burst": (0.288, 0.288, 0.097),
+}
+
+
+@pytest.mark.parametrize("family", FAMILY_RULES)
+def test_family_members_keep_peak_and_step(family):
+    low, high, bound = FAMILY_RULES[family]
+    names = members(family + "_")
+    if family == "rhythm":
+        assert len(names) == 12
+    elif family == "groove":
+        assert len(names) == 4
+    else:
+        assert len(names) == 16
+    for name in names:
+        b = block(name)
+        peak = np.max(np.abs(b))
+        assert low <= peak <= high, name
+        if low == high:
+            assert peak == low, name
+        steps = np.abs(np.diff(np.vstack([b, b[:1]]), axis=0))
+        assert steps.max() <= bound, name
+    # Members differ in shape, not only in scale.
+    flat = {n: block(n).ravel() for n in names}
+    for i, a in enumerate(names):
+        for other in names[i + 1:]:
+            if len(flat[a]) == len(flat[other]):
+                assert np.corrcoef(flat[a], flat[other])[0, 1] < 0.995, (a, other)
+
+
+# ---- rhythm -------------------------------------------------------------------------
+
+@pytest.mark.parametrize("name,k,n,grids", [
+    ("rhythm_euclid_3_8", 3, 8, 1), ("rhythm_euclid_5_12", 5, 12, 1),
+    ("rhythm_euclid_7_16", 7, 16, 2), ("rhythm_euclid_5_16", 5, 16, 2)])
+def test_rhythm_euclid_onsets_are_maximally_even(name, k, n, grids):
+    b = block(name)
+    period = len(b)
+    step = F(period, grids * n)
+    hits = extremes(b[:, 0])
+    assert len(hits) == k * grids
+    # Every hit on a grid step, the first at pip 0, the grid played identically each time.
+    steps = [round(p / step) for p, _ in hits]
+    for (p, _), s in zip(hits, steps):
+        assert abs(p - float(s * step)) < ONSET_TOL
+    assert steps[0] == 0
+    first = steps[:k]
+    assert steps[k:] == [s + n for s in first] * (grids - 1)
+    # Maximally even: the gaps take only the two values next to n / k.
+    gaps = [(first[(i + 1) % k] - first[i]) % n for i in range(k)]
+    assert set(gaps) <= {n // k, -(-n // k)}
+    if name == "rhythm_euclid_3_8":
+        assert first == [0, 3, 6]
+    # Sides alternate through every repetition; each grid's first onset is its accent.
+    signs = [np.sign(h) for _, h in hits]
+    assert all(signs[i] == -signs[i - 1] for i in range(1, len(signs)))
+    for g in range(grids):
+        grid_hits = [abs(h) for _, h in hits[g * k:(g + 1) * k]]
+        assert grid_hits[0] == max(grid_hits) > grid_hits[1]
+
+
+@pytest.mark.parametrize("name,lanes", [
+    ("rhythm_three_two", {0: [F(256 * i, 3) for i in range(3)], 1: [64, 192]}),
+    ("rhythm_five_four", {0: [F(512 * i, 10) for i in range(10)], 1: [64 * j for j in range(8)]}),
+    ("rhythm_seven_four", {0: [F(512 * i, 14) for i in range(14)], 1: [64 * j for j in range(8)]}),
+    ("rhythm_three_four_five", {0: [F(512 * i, 3) for i in range(3)],
+                                1: [128 * j for j in range(4)],
+                                2: [F(512 * i, 5) for i in range(5)]}),
+])
+def test_rhythm_evenly_spaced_lanes(name, lanes):
+    b = block(name)
+    assert entries()[name]["dimensions"] == max(lanes) + 1
+    for axis, expected in lanes.items():
+        hits = extremes(b[:, axis])
+        assert_onsets([p for p, _ in hits], expected, len(b))
+        signs = [np.sign(h) for _, h in hits]
+        # Alternating directions all the way round (the two-bar members need both bars).
+        assert all(signs[i] == -signs[i - 1] for i in range(1, len(signs)))
+
+
+def test_rhythm_swung_answer_calls_right_and_answers_left():
+    b = block("rhythm_swung_answer")
+    right = beats(0, F(2, 3), 1, F(5, 3))
+    left = beats(2, F(8, 3), 3, F(11, 3))
+    assert_onsets(onsets(b[:, 0]), right, 256)
+    assert_onsets(onsets(b[:, 0], -1), left, 256)
+
+
+@pytest.mark.parametrize("name,starts", [
+    ("rhythm_group_332", [0, 3, 6, 8, 11, 14]), ("rhythm_group_223", [0, 2, 4, 7, 9, 11])])
+def test_rhythm_groupings_accent_their_group_starts(name, starts):
+    b = block(name)
+    hits = extremes(b[:, 0])
+    assert [round(p) for p, _ in hits] == [32 * s for s in starts]
+    assert [np.sign(h) for _, h in hits] == [1, -1, 1, -1, 1, -1]
+    # Every eighth note dips on y: the group starts and the taps between them.
+    assert_onsets(onsets(b[:, 1], -1), [32 * e for e in range(len(b) // 32)], len(b))
+
+
+def test_rhythm_half_time_downbeat_snare_and_shuffles():
+    b = block("rhythm_half_time")
+    y = b[:, 1]
+    assert np.argmin(y) == 0 and np.argmax(y) == 128
+    assert_onsets([p for p, _ in extremes(b[:, 0])], beats(F(2, 3), F(5, 3), 2, F(8, 3), F(11, 3)), 256)
+    shuffles = [abs(h) for p, h in extremes(b[:, 0]) if round(p) != 128]
+    assert max(shuffles) < abs(y[0]) / 2
+
+
+# ---- groove -------------------------------------------------------------------------
+
+def lane_hits(b, axis, sign):
+    return peaks(b[:, axis], sign)
+
+
+@pytest.mark.parametrize("key", ["a", "b"])
+def test_groove_played_is_the_grid_with_small_timing_offsets(key):
+    grid = block(f"groove_{key}_grid")
+    played = block(f"groove_{key}_played")
+    moved = []
+    for axis in (0, 1):
+        for sign in (1.0, -1.0):
+            g = lane_hits(grid, axis, sign)
+            p = lane_hits(played, axis, sign)
+            assert len(g) == len(p) > 0
+            used = set()
+            for gp, gh in g:
+                assert abs(gp - round(gp)) < 1e-6 and round(gp) % 16 == 0
+                # The played hit nearest round the loop (a downbeat may come a pip early).
+                k = min(range(len(p)), key=lambda i: circular(p[i][0], gp, 512))
+                pp, ph = p[k]
+                used.add(k)
+                assert abs(pp - round(pp)) < 1e-6
+                offset = (round(pp) - round(gp) + 256) % 512 - 256
+                assert abs(offset) <= 4
+                assert played[round(pp) % 512, axis] == grid[round(gp), axis]
+                moved.append(offset)
+                if axis == 1 and sign > 0:
+                    assert offset >= 0  # snares sit back
+            assert len(used) == len(p)
+    assert any(moved)
+
+
+def test_groove_magnitudes():
+    for name in ("groove_b_played", "groove_b_grid"):
+        assert np.max(np.abs(block(name))) == 1.0
+    for name in ("groove_a_played", "groove_a_grid"):
+        assert 0.6488 <= np.max(np.abs(block(name))) < 1.0
+    # Kick and snare on y, hats and ghosts on x, nothing in depth.
+    for name in members("groove_"):
+        assert entries()[name]["dimensions"] == 2
+        assert not np.any(block(name)[:, 2])
+
+
+# ---- swing --------------------------------------------------------------------------
+
+SWING = [(kind, p, q) for p, q in [(3, 5), (2, 3), (5, 7), (3, 4)]
+         for kind in ("push", "answer", "skip", "shuffle")]
+
+
+@pytest.mark.parametrize("kind,p,q", SWING, ids=lambda v: str(v))
+def test_swing_offbeats_fall_at_p_over_q(kind, p, q):
+    b = block(f"swing_{kind}_{p}_{q}")
+    offbeats = [BEAT * (beat + F(p, q)) for beat in range(8)]
+    downbeats = [BEAT * beat for beat in range(8)]
+    assert_onsets(onsets(b[:, 1], -1), downbeats, 512)
+    if kind == "answer":
+        assert entries()[f"swing_answer_{p}_{q}"]["dimensions"] == 2
+        assert not np.any(b[:, 2])
+        assert_onsets(onsets(b[:, 0]), downbeats, 512)
+        assert_onsets(onsets(b[:, 0], -1), offbeats, 512)
+        return
+    z = peaks(b[:, 2])
+    if kind == "skip":
+        played = [beat for beat in range(8)
+                  if any(circular(pos, float(offbeats[beat]), 512) < ONSET_TOL for pos, _ in z)]
+        assert 0 < len(played) < 8
+        assert [beat % 4 for beat in played[:len(played) // 2]] == \
+               [beat % 4 for beat in played[len(played) // 2:]]
+        assert_onsets([pos for pos, _ in z], [offbeats[beat] for beat in played], 512)
+    else:
+        assert_onsets([pos for pos, _ in z], offbeats, 512)
+    if kind == "shuffle":
+        heights = [h for _, h in z]
+        assert heights[0::2] != heights[1::2]
+        assert len(set(np.round(heights, 12))) == 2
+
+
+# ---- stick --------------------------------------------------------------------------
+
+STICKS = [f"stick_study_{i:02d}" for i in range(1, 17)]
+
+
+@pytest.mark.parametrize("name", STICKS)
+def test_stick_second_half_is_the_mirror_and_strokes_are_sixteenths(name):
+    b = block(name)
+    first, second = b[:256], b[256:]
+    assert np.array_equal(second[:, 0], -first[:, 0])
+    assert np.array_equal(second[:, 1], first[:, 1])
+    assert not np.any(b[:, 2])
+    hits = extremes(b[:, 0])
+    assert [round(p) for p, _ in hits] == [16 * k for k in range(32)]
+    for p, _ in hits:
+        assert abs(p - round(p)) < 1e-6
+    # Group leads: larger strokes, lifted on y, never two in a row.
+    heights = np.abs([b[16 * k, 0] for k in range(32)])
+    leads = [k for k in range(32) if b[16 * k, 1] > 0]
+    assert leads and all(heights[k] == heights.max() for k in leads)
+    assert all(heights[k] < heights.max() for k in range(32) if k not in leads)
+    assert all(b[(16 * k + 16) % 512, 1] == 0 for k in leads)
+
+
+def test_stick_studies_all_differ():
+    words = set()
+    for name in STICKS:
+        b = block(name)
+        word = "".join(("R" if b[16 * k, 0] > 0 else "L") + ("!" if b[16 * k, 1] > 0 else "")
+                       for k in range(16))
+        words.add(word)
+    assert len(words) == 16
+
+
+# ---- canon --------------------------------------------------------------------------
+
+def entries_of(lane, start, end):
+    return [(p, h) for p, h in extremes(lane) if start <= p < end]
+
+
+@pytest.mark.parametrize("number", range(1, 9))
+def test_canon_follower_copies_then_alters_the_motif(number):
+    delays = {}
+    for kind in ("close", "late"):
+        b = block(f"canon_{number:02d}_{kind}")
+        x, z = b[:, 0], b[:, 2]
+        np.testing.assert_allclose(x[256:], x[:256], rtol=0, atol=1e-12)
+        motif = entries_of(x, 0, 256)
+        n = len(motif)
+        assert n >= 4 and motif[0][0] == 0
+        # Entries are marked on y: the leader's downward, the follower's upward.
+        assert_onsets(onsets(b[:, 1], -1), [0, 256], 512)
+        follower = onsets(b[:, 1])
+        assert len(follower) == 2 and abs(follower[1] - follower[0] - 256) < ONSET_TOL
+        delay = follower[0]
+        # The depth lane read from the follower's first entry on, round the loop.
+        zs = sorted(extremes(z), key=lambda e: (e[0] - delay + 1) % 512)
+        zs = [((p - delay + 1) % 512 + delay - 1, h) for p, h in zs]
+        delays[kind] = delay
+        copy = zs[:n]
+        # First half: the depth lane is the motif, delayed, at the same relative sizes.
+        ratio = copy[0][1] / motif[0][1]
+        for (mp, mh), (cp, ch) in zip(motif, copy):
+            assert abs(cp - (mp + delay)) < ONSET_TOL
+            assert ch == pytest.approx(mh * ratio, rel=2e-3)
+        # Second half: the answer from beat four plus the delay is altered.
+        answer = [(p, h) for p, h in zs[n:2 * n]]
+        assert len(zs) == 2 * n and abs(answer[0][0] - (256 + delay)) < ONSET_TOL
+        times = [p - answer[0][0] for p, _ in answer]
+        given = [p for p, _ in motif]
+        levels = [h for _, h in motif]
+        sizes = [h / ratio for _, h in answer]
+
+        def same(a, b, tol=ONSET_TOL):
+            return len(a) == len(b) and all(abs(u - v) < tol for u, v in zip(a, b))
+
+        durations = [given[i + 1] - given[i] for i in range(n - 1)]
+        answer_gaps = [times[i + 1] - times[i] for i in range(n - 1)]
+        plain = same(times, given) and same(sizes, levels, 2e-3)
+        inverted = same(times, given) and same(sizes, [-v for v in levels], 2e-3)
+        augmented = same(times, [1.5 * g for g in given]) and same(sizes, levels, 2e-3)
+        # Played backwards: sizes reversed; the gaps after the first are the motif's
+        # durations reversed (the last note's own length is not audible in the motif).
+        reordered = same(sizes, levels[::-1], 2e-3) and same(answer_gaps[1:], durations[::-1][:-1])
+        assert not plain
+        assert inverted or augmented or reordered
+    assert 0 < delays["close"] < delays["late"]
