@@ -3,7 +3,6 @@ accent_walk, triplet, dialogue, burst): the names' counts, onsets, groupings and
 halves, read back through kinetrope.sample."""
 
 import functools
-import re
 from fractions import Fraction as F
 
 import numpy as np
@@ -364,3 +363,215 @@ def test_canon_follower_copies_then_alters_the_motif(number):
         assert not plain
         assert inverted or augmented or reordered
     assert 0 < delays["close"] < delays["late"]
+
+
+# ---- echo ---------------------------------------------------------------------------
+
+ECHO = [(style, n) for n in (3, 4, 5, 6) for style in ("regular", "shrinking", "expanding", "crossed")]
+
+
+@pytest.mark.parametrize("style,n", ECHO, ids=lambda v: str(v))
+def test_echo_spacing_decay_and_answer(style, n):
+    b = block(f"echo_{style}_{n}")
+    hits = extremes(b[:, 0])
+    assert len(hits) == 1 + n
+    assert hits[0][0] == 0 and b[0, 1] > 0  # the lifted call
+    sizes = [abs(h) for _, h in hits]
+    assert all(sizes[i] < sizes[i - 1] for i in range(1, len(sizes)))
+    signs = [np.sign(h) for _, h in hits]
+    if style == "crossed":
+        assert signs == [(-1) ** k for k in range(n + 1)]
+    else:
+        assert signs == [1] * (n + 1)
+    # The gaps, as exact fractions of a beat.
+    ratio = {"regular": F(1), "crossed": F(1), "shrinking": F(3, 4), "expanding": F(4, 3)}[style]
+    span = 4 if style == "crossed" else 3
+    total = sum(ratio ** k for k in range(n))
+    expected, at, gap = [0], F(0), span / total
+    for _ in range(n):
+        at += gap
+        expected.append(BEAT * at)
+        gap *= ratio
+    assert_onsets([p for p, _ in hits], expected, 512)
+    # The answer goes into depth once the echoes are done, with x at rest.
+    answer = onsets(b[:, 2])
+    assert len(answer) >= 1 and min(answer) > hits[-1][0]
+    for p in answer:
+        assert b[round(p), 0] == 0.0
+
+
+# ---- ladder -------------------------------------------------------------------------
+
+LADDERS = ["2_3_4_6", "3_5_4_2", "2_5_3_7", "4_3_6_5", "2_4_7_3", "3_6_2_5", "5_3_7_4",
+           "6_4_3_2", "2_7_4_5", "7_3_5_2", "4_7_3_6", "5_2_6_3", "3_4_5_7", "6_5_4_3",
+           "7_5_3_4", "4_6_7_5"]
+
+
+@pytest.mark.parametrize("suffix", LADDERS)
+def test_ladder_regions_subdivide_as_named(suffix):
+    b = block(f"ladder_{suffix}")
+    hits = extremes(b[:, 0])
+    for region, per_beat in enumerate(map(int, suffix.split("_"))):
+        start = 128 * region
+        mine = [(p, h) for p, h in hits if start - ONSET_TOL <= p < start + 128 - ONSET_TOL]
+        assert_onsets([p for p, _ in mine],
+                      [start + F(64 * k, per_beat) for k in range(2 * per_beat)], 512)
+        assert [np.sign(h) for _, h in mine] == [(-1) ** k for k in range(2 * per_beat)]
+        # The region's first note is the accent.
+        sizes = [abs(h) for _, h in mine]
+        assert sizes[0] > max(sizes[1:])
+    assert_onsets(onsets(b[:, 2]), [0, 128, 256, 384], 512, tol=1e-9)
+    assert_onsets(onsets(b[:, 1], -1), [0, 128, 256, 384], 512, tol=1e-9)
+
+
+# ---- necklace -----------------------------------------------------------------------
+
+NECKLACES = [f"necklace_{i:02d}" for i in range(1, 17)]
+
+
+def necklace_word(b):
+    return "".join("1" if b[32 * i, 0] > 0 else "0" for i in range(16))
+
+
+@pytest.mark.parametrize("name", NECKLACES)
+def test_necklace_word_complement_and_rising_depth(name):
+    b = block(name)
+    assert_onsets([p for p, _ in extremes(b[:, 0])], [32 * i for i in range(16)], 512, tol=1e-9)
+    word = necklace_word(b)
+    assert "0" in word and "11" in word
+    ones = [i for i in range(16) if word[i] == "1"]
+    zeros = [i for i in range(16) if word[i] == "0"]
+    # The complement: the other side, smaller, and never in depth.
+    assert max(abs(b[32 * i, 0]) for i in zeros) < min(b[32 * i, 0] for i in ones)
+    assert all(b[32 * i, 2] == 0 for i in zeros)
+    # Each accent of a run reaches further forward than the one before it.
+    for i in ones:
+        before = (i - 1) % 16
+        if word[before] == "1":
+            assert b[32 * i, 2] > b[32 * before, 2]
+        else:
+            assert b[32 * i, 2] > 0
+
+
+def test_necklace_words_are_distinct_necklaces():
+    words = [necklace_word(block(n)) for n in NECKLACES]
+    rotations = {min(w[r:] + w[:r] for r in range(16)) for w in words}
+    assert len(rotations) == 16
+
+
+# ---- accent_walk --------------------------------------------------------------------
+
+WALKS = [(5, 1), (5, 2), (7, 1), (7, 2), (7, 3), (8, 1), (8, 3), (9, 1), (9, 2), (9, 4),
+         (10, 3), (11, 2), (11, 3), (12, 5), (13, 3), (13, 5)]
+
+
+@pytest.mark.parametrize("n,k", WALKS, ids=lambda v: str(v))
+def test_accent_walk_moves_the_motif_k_pulses_a_bar(n, k):
+    b = block(f"accent_walk_{n}_{k}")
+    pulse = F(256, n)
+    grid = [bar * 256 + j * pulse for bar in range(4) for j in range(n)]
+    assert_onsets(onsets(b[:, 1], -1), grid, 1024)
+
+    def pulses_of(found):
+        per_bar = [[] for _ in range(4)]
+        for p in found:
+            bar, j = divmod(round(F(p).limit_denominator(1000) / pulse), n)
+            assert abs(p - float(grid[bar * n + j])) < ONSET_TOL
+            per_bar[bar].append(j)
+        assert all(len(js) == 1 for js in per_bar)
+        return [js[0] for js in per_bar]
+
+    first = pulses_of(onsets(b[:, 0]))
+    second = pulses_of(onsets(b[:, 0], -1))
+    gap = (second[0] - first[0]) % n
+    assert gap != 0
+    for bar in range(4):
+        assert first[bar] == (first[0] + bar * k) % n
+        assert second[bar] == (first[bar] + gap) % n
+    assert all(b[round(float(grid[bar * n + first[bar]])), 2] > 0 for bar in range(4))
+
+
+# ---- triplet ------------------------------------------------------------------------
+
+def triplet_mask(b, start):
+    """Slots 0..11 from slot start on: 1 where an x gesture peaks on the slot."""
+    hits = [p for p, _ in extremes(b[:, 0])]
+    slots = set()
+    for p in hits:
+        s = round(p * 3 / 64)
+        assert abs(p - 64 * s / 3) < ONSET_TOL  # on the triplet grid
+        slots.add(s % 24)
+    return "".join("1" if (start + j) in slots else "0" for j in range(12))
+
+
+@pytest.mark.parametrize("number", range(1, 9))
+def test_triplet_answer_fills_the_gaps_off_grid(number):
+    b = block(f"triplet_{number:02d}_answer")
+    mask = triplet_mask(b, 0)
+    assert triplet_mask(b, 12) == mask and "0" in mask and "1" in mask
+    gaps = [s for s in range(24) if mask[s % 12] == "0"]
+    assert_onsets(onsets(b[:, 2]), [F(64 * (2 * s + 1), 6) for s in gaps], 512)
+
+
+@pytest.mark.parametrize("number", range(1, 9))
+def test_triplet_turnaround_rotates_after_four_beats(number):
+    b = block(f"triplet_{number:02d}_turnaround")
+    first, second = triplet_mask(b, 0), triplet_mask(b, 12)
+    assert second != first
+    assert any(second == first[-r:] + first[:-r] for r in range(1, 12))
+    assert not np.any(b[:240, 2]) and np.any(b[256:, 2])
+    assert first == triplet_mask(block(f"triplet_{number:02d}_answer"), 0)
+
+
+def test_triplet_scores_differ():
+    assert len({triplet_mask(block(f"triplet_{i:02d}_answer"), 0) for i in range(1, 9)}) == 8
+
+
+# ---- dialogue -----------------------------------------------------------------------
+
+DIALOGUES = ["3_4_5", "5_3_4", "3_5_2", "2_5_4", "4_3_2", "3_2_4_5", "5_2_3_4", "2_3_5_3",
+             "3_4_3_5", "5_4_2_3", "2_4_5_2", "4_5_3_2", "3_5_4_3", "5_3_2_5", "2_5_3_5",
+             "4_3_5_4"]
+# Each group's direction: axis and sign.
+DIRECTIONS = [(0, 1.0), (1, 1.0), (2, 1.0), (0, -1.0)]
+
+
+@pytest.mark.parametrize("suffix", DIALOGUES)
+def test_dialogue_groups_pass_the_phrase_late(suffix):
+    groups = list(map(int, suffix.split("_")))
+    name = f"dialogue_{suffix}"
+    assert entries()[name]["period_pips"] == 32 * sum(groups)
+    b = block(name)
+    period = len(b)
+    start = 0
+    for i, g in enumerate(groups):
+        axis, sign = DIRECTIONS[i]
+        window = [(p, h) for p, h in peaks(b[:, axis], sign) if start <= p < start + 32 * g]
+        entry = 0 if i == 0 else 16
+        # g notes, an eighth apart, from the (late) entry, which is the strongest.
+        assert_onsets([p for p, _ in window], [start + entry + 32 * k for k in range(g)], period,
+                      tol=1e-9)
+        assert window[0][1] == max(h for _, h in window)
+        backswing = [p for p, _ in peaks(b[:, axis], -sign) if start - 1 < p < start + 1]
+        assert backswing == ([] if i == 0 else [start])
+        start += 32 * g
+
+
+# ---- burst --------------------------------------------------------------------------
+
+BURSTS = ["3_5_2", "4_3_6", "5_2_4", "2_7_3", "3_4_5", "5_3_7", "6_2_5", "4_7_2", "7_3_4",
+          "2_5_6", "5_7_3", "3_6_4", "4_5_7", "6_3_5", "7_4_3", "5_6_2"]
+
+
+@pytest.mark.parametrize("suffix", BURSTS)
+def test_burst_subdivisions_gaps_and_settling_accent(suffix):
+    b = block(f"burst_{suffix}")
+    for axis, n in enumerate(map(int, suffix.split("_"))):
+        start = 128 * axis
+        hits = peaks(b[:, axis])
+        assert_onsets([p for p, _ in hits], [start + F(64 * k, n) for k in range(n)], 512)
+        sizes = [h for _, h in hits]
+        assert all(sizes[i] < sizes[i - 1] for i in range(1, n))
+        # Each burst alone in its beat; still until the next begins.
+        assert not np.any(b[start + 64:start + 112, :])
+        assert_onsets(onsets(b[:, axis], -1), beats(F(20, 3)), 512)
