@@ -2,6 +2,8 @@
 
 #include <pybind11/pybind11.h>
 
+#include "module/constructed.hpp"
+
 namespace kinetrope::bindings {
 
 // Each registers one area of the module; module.cpp calls them in registration order.

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <string>
 #include <utility>
@@ -9,6 +10,7 @@
 #include "module/bindings.hpp"
 #include "module/catalogue_list.hpp"
 #include "module/name_arg.hpp"
+#include "module/sequence_arg.hpp"
 #include "patterns/pattern_library.hpp"
 #include "patterns/sampled_pattern.hpp"
 
@@ -20,7 +22,7 @@ namespace kinetrope::bindings {
 // whole nor consumed by conversion, and the library copies only what it keeps.
 struct PatternPack {
     std::vector<const SampledPattern*> items;
-    py::object keep_alive;  // the sequence (or the tuple made from an iterable) owning the items
+    py::object keep_alive;  // a list holding every item that is viewed
 };
 
 }  // namespace kinetrope::bindings
@@ -47,22 +49,28 @@ struct type_caster<kinetrope::bindings::PatternPack> {
         } else {
             return false;
         }
+        // The items are viewed, not copied, so each one is held here: a sequence may make its
+        // items afresh on each access. The length it reports is only a hint for the reserve.
+        list held;
+        handle pattern_type = type::handle_of<kinetrope::SampledPattern>();
         std::vector<const kinetrope::SampledPattern*> items;
-        items.reserve(reinterpret_borrow<sequence>(seq).size());
+        items.reserve(std::min(reinterpret_borrow<sequence>(seq).size(),
+                               kinetrope::PatternLibrary::MAX_PATTERNS + 1));
         for (const handle item : seq) {
+            // Only real instances: anything else could hand over, through the binding library's
+            // interoperability hook, a pointer into an object that nothing here holds.
+            if (!PyObject_TypeCheck(item.ptr(), reinterpret_cast<PyTypeObject*>(pattern_type.ptr()))) {
+                return false;
+            }
             make_caster<kinetrope::SampledPattern> conv;
             if (!conv.load(item, convert)) {
                 return false;
             }
-            // None loads as a null pointer; a list of patterns refuses it.
-            const auto* p = static_cast<const kinetrope::SampledPattern*>(conv);
-            if (p == nullptr) {
-                return false;
-            }
-            items.push_back(p);
+            held.append(item);
+            items.push_back(static_cast<const kinetrope::SampledPattern*>(conv));
         }
         value.items = std::move(items);
-        value.keep_alive = std::move(seq);
+        value.keep_alive = std::move(held);
         return true;
     }
 };
@@ -74,7 +82,8 @@ namespace kinetrope::bindings {
 void register_patterns(py::module_& m) {
     py::class_<SampledPattern>(m, "SampledPattern")
         .def(py::init([](std::string name, std::string description,
-                         const std::vector<std::array<double, 3>>& samples) {
+                         const SequenceArg<std::array<double, 3>>& sample_list) {
+                 const std::vector<std::array<double, 3>>& samples = sample_list.items;
                  std::vector<Offset3> values;
                  // An oversized list is refused without a second buffer: the constructor reports
                  // an empty list with the same message, after the name check as always.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "module/bindings.hpp"
+#include "module/sequence_arg.hpp"
 #include "recording/sampled_recording.hpp"
 
 namespace py = pybind11;
@@ -199,7 +200,11 @@ namespace kinetrope::bindings {
 
 void register_recording(py::module_& m) {
     py::class_<SampledRecording>(m, "SampledRecording")
-        .def(py::init<std::string, std::vector<std::string>, RowBlock, double, double, int>(),
+        .def(py::init([](std::string name, SequenceArg<std::string> dimensions, RowBlock samples,
+                         double bpm, double beat_zero_seconds, int start_pip) {
+                 return SampledRecording(std::move(name), std::move(dimensions.items),
+                                         std::move(samples), bpm, beat_zero_seconds, start_pip);
+             }),
              py::arg("name"), py::arg("dimensions"), py::arg("samples"), py::arg("bpm"),
              py::arg("beat_zero_seconds") = 0.0, py::arg("start_pip") = 0)
         .def_property_readonly("name", &SampledRecording::name)
