@@ -48,7 +48,9 @@ private:
         const auto s = reinterpret_borrow<sequence>(seq);
         value.items.clear();
         value.items.reserve(std::min(s.size(), first_reserve));
-        for (const handle item : s) {
+        // The accessor holds the item it fetched: a sequence may make its items afresh, and
+        // a bare handle would outlive the only reference to it.
+        for (const auto& item : s) {
             make_caster<T> conv;
             if (!conv.load(item, convert)) {
                 return false;
