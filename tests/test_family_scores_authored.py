@@ -2,30 +2,18 @@
 accent_walk, triplet, dialogue, burst): the names' counts, onsets, groupings and mirror
 halves, read back through kinetrope.sample."""
 
-import functools
 from fractions import Fraction as F
 
 import numpy as np
 import pytest
 
-import kinetrope
+from catalogue_data import block, entries
 
 BEAT = 64
 # Parabolic interpolation of a raised-cosine peak is good to well under a hundredth of a
 # pip for the pulse widths in these families; fractional onsets differ by a third of a pip
 # at the least.
 ONSET_TOL = 0.02
-
-
-@functools.cache
-def entries():
-    return {e["name"]: e for e in kinetrope.catalogue()}
-
-
-@functools.cache
-def block(name):
-    period = entries()[name]["period_pips"]
-    return np.array([kinetrope.sample(name, p).as_tuple() for p in range(period)])
 
 
 def members(prefix):

@@ -18,7 +18,7 @@ import matplotlib
 
 matplotlib.use("Agg")
 import matplotlib.pyplot as plt  # noqa: E402
-from matplotlib.collections import LineCollection  # noqa: E402
+from sheet import draw_trace  # noqa: E402
 
 MOTIONS = ["bounce", "step", "orbit", "glide", "surge", "recoil", "flutter", "dive",
            "pendulum", "figure8", "box", "corkscrew", "spiral", "slalom", "spring",
@@ -71,16 +71,7 @@ def draw_motion(dump, rows, motion, path):
         wave.set_yticks([])
         wave.set_title(f"{groove_of(row['name'], motion)}  d={row['dimensions']}", fontsize=7,
                        loc="left", pad=2)
-        px, py, pz = xs + xs[:1], ys + ys[:1], zs + zs[:1]
-        segments = [[(px[k], py[k]), (px[k + 1], py[k + 1])] for k in range(period)]
-        lc = LineCollection(segments, cmap="viridis", linewidths=0.8)
-        lc.set_array([(pz[k] + pz[k + 1]) / 2 for k in range(period)])
-        lc.set_clim(-1, 1)
-        trace.add_collection(lc)
-        trace.plot([xs[0]], [ys[0]], "o", color="red", markersize=2)
-        trace.set_xlim(-1.0, 1.0)
-        trace.set_ylim(-1.0, 1.0)
-        trace.set_aspect("equal")
+        draw_trace(trace, xs, ys, zs, linewidth=0.8, markersize=2, limit=1.0)
         trace.set_xticks([])
         trace.set_yticks([])
     fig.suptitle(f"beat_*_{motion}  (x blue, y orange, z green)", fontsize=10)

@@ -22,6 +22,21 @@ from matplotlib.collections import LineCollection  # noqa: E402
 PIPS_PER_BEAT = 64
 
 
+def draw_trace(trace, xs, ys, zs, linewidth, markersize, limit):
+    """The x-y trace coloured by z, closed from the last pip back to pip 0 so an open seam
+    shows, with pip 0 marked."""
+    px, py, pz = xs + xs[:1], ys + ys[:1], zs + zs[:1]
+    segments = [[(px[k], py[k]), (px[k + 1], py[k + 1])] for k in range(len(xs))]
+    lc = LineCollection(segments, cmap="viridis", linewidths=linewidth)
+    lc.set_array([(pz[k] + pz[k + 1]) / 2 for k in range(len(xs))])
+    lc.set_clim(-1, 1)
+    trace.add_collection(lc)
+    trace.plot([xs[0]], [ys[0]], "o", color="red", markersize=markersize)
+    trace.set_xlim(-limit, limit)
+    trace.set_ylim(-limit, limit)
+    trace.set_aspect("equal")
+
+
 def read_index(dump):
     with open(os.path.join(dump, "index.csv"), newline="", encoding="utf-8") as f:
         return list(csv.DictReader(f))
@@ -63,19 +78,7 @@ def draw_sheet(dump, rows, title, path):
         wave.tick_params(labelsize=6)
         if i == 0:
             wave.legend(fontsize=6, loc="upper right")
-        # Closed trace: join the last pip back to pip 0 so an open seam shows.
-        px = xs + xs[:1]
-        py = ys + ys[:1]
-        pz = zs + zs[:1]
-        segments = [[(px[k], py[k]), (px[k + 1], py[k + 1])] for k in range(period)]
-        lc = LineCollection(segments, cmap="viridis", linewidths=1.2)
-        lc.set_array([(pz[k] + pz[k + 1]) / 2 for k in range(period)])
-        lc.set_clim(-1, 1)
-        trace.add_collection(lc)
-        trace.plot([xs[0]], [ys[0]], "o", color="red", markersize=3)
-        trace.set_xlim(-1.05, 1.05)
-        trace.set_ylim(-1.05, 1.05)
-        trace.set_aspect("equal")
+        draw_trace(trace, xs, ys, zs, linewidth=1.2, markersize=3, limit=1.05)
         trace.tick_params(labelsize=6)
     fig.suptitle(title)
     fig.tight_layout()
