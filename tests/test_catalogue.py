@@ -277,6 +277,26 @@ def test_lookup_is_exact_byte_for_byte():
             kinetrope.sample(name, 0)
 
 
+def test_every_neighbour_of_every_name_is_told_apart():
+    # The names sort next to each other in the index: each one's closest neighbours in
+    # byte order (one byte less, one more, the last byte one off) must miss unless they
+    # are names themselves, whichever branch of the search they end in.
+    names = set(RUDIMENT_NAMES) | set(present())
+    faults = []
+    for name in sorted(present()):
+        last = name[-1]
+        for other in (name[:-1], name + "_", name + "\x00", name + "z",
+                      name[:-1] + chr(ord(last) - 1), name[:-1] + chr(ord(last) + 1)):
+            try:
+                kinetrope.sample(other, 0)
+                found = True
+            except ValueError:
+                found = False
+            if found != (other in names):
+                faults.append(other)
+    assert faults == []
+
+
 @pytest.mark.parametrize("kind", [bytes, bytearray])
 def test_bytes_names_are_taken_as_they_stand(kind):
     names = RUDIMENT_NAMES[:3] + sorted(present())[:2]

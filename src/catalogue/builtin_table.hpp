@@ -26,13 +26,12 @@ std::span<const std::uint64_t> builtin_name_index() noexcept;
 
 // The names in index order as four big-endian words of their bytes, zero-padded to 32
 // (every built-in name is at most 32 bytes), so the search compares integers instead of
-// chasing each name; entry i belongs to builtin_name_index()[i].
+// chasing each name; the generated table holds one key per entry of the name index.
 struct BuiltinNameKey {
     std::uint64_t word[4];
 };
 inline constexpr std::size_t BUILTIN_NAME_MIN = 8;
 inline constexpr std::size_t BUILTIN_NAME_MAX = 32;
-std::span<const BuiltinNameKey> builtin_name_keys() noexcept;
 
 // Lower-bound search of the name index; nullptr when no record bears the name.
 const BuiltinPattern* find_builtin(std::string_view name) noexcept;

@@ -57,6 +57,7 @@ std::string table_source(const std::vector<MadeBlock>& made) {
          "#include <string_view>\n"
          "\n"
          "#include \"catalogue/builtin_table.hpp\"\n"
+         "#include \"catalogue/name_search.hpp\"\n"
          "\n"
          "// All blocks back to back, embedded from builtin_samples.bin.\n"
          "extern \"C\" const kinetrope::Offset3 kinetrope_builtin_samples[];\n"
@@ -126,7 +127,10 @@ std::string table_source(const std::vector<MadeBlock>& made) {
          "\n"
          "std::span<const BuiltinPattern> builtin_patterns() noexcept { return kPatterns; }\n"
          "std::span<const std::uint64_t> builtin_name_index() noexcept { return kNameIndex; }\n"
-         "std::span<const BuiltinNameKey> builtin_name_keys() noexcept { return kNameKeys; }\n"
+         "\n"
+         "const BuiltinPattern* find_builtin(std::string_view name) noexcept {\n"
+         "    return name_search::find(kPatterns, kNameIndex, kNameKeys, name);\n"
+         "}\n"
          "\n"
          "}  // namespace kinetrope\n";
     return s.str();
