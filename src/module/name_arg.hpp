@@ -48,6 +48,11 @@ struct type_caster<kinetrope::bindings::NameArg> {
             return false;
         }
         if (PyUnicode_Check(o)) {
+            if (PyUnicode_IS_COMPACT_ASCII(o)) {  // its characters are its UTF-8 bytes
+                value.view = std::string_view(static_cast<const char*>(PyUnicode_DATA(o)),
+                                              static_cast<std::size_t>(PyUnicode_GET_LENGTH(o)));
+                return true;
+            }
             Py_ssize_t size = -1;
             const char* data = PyUnicode_AsUTF8AndSize(o, &size);
             if (data == nullptr) {  // no UTF-8 form, e.g. a lone surrogate
