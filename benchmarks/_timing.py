@@ -7,11 +7,12 @@ import time
 import timeit
 
 
-def best_per_call(cases, number=200_000, repeat=7):
+def best_per_call(cases, number=20_000, repeat=60):
     """Time each (label, stmt, globals) case; returns {label: best seconds per call}.
 
     Cases are interleaved within every repeat so that drifts of the machine affect all
-    of them alike."""
+    of them alike; many short repeats give the best-of a fair chance to find a quiet
+    stretch of the machine for every case."""
     timers = {label: timeit.Timer(stmt, globals=g) for label, stmt, g in cases}
     best = {label: float("inf") for label in timers}
     for _ in range(repeat):
