@@ -659,8 +659,9 @@ Block spiral(const Lanes& L) {
     });
 }
 
-// Side-to-side gates, two per bar; kicks lift, snares cut back against the direction of
-// travel, and depth moves against the lift.
+// Side-to-side gates, two per bar, along an S: x follows sin u and the height sin 3u,
+// which is 3 sin u - 4 sin^3 u, so each sweep travels one S from end to end. Kicks lift,
+// snares cut back against the direction of travel, and depth moves against the lift.
 Block slalom(const Lanes& L) {
     const int P = L.period();
     const double bars = P / 256.0;
@@ -681,7 +682,8 @@ Block slalom(const Lanes& L) {
                   return 0.3 * vel * travel[i] * win(d, 14.0);
               });
         v.x += L.sides(perc, p, 0.2, 8.0) + L.sides(hat, p, 0.12, 6.0);
-        v.y = 0.55 * lift + L.pulses(hat, p, 0.05, 6.0) + L.pulses(open_hat, p, 0.2, 12.0);
+        v.y = 0.35 * std::sin(3.0 * ps) + 0.3 * lift + L.pulses(hat, p, 0.05, 6.0) +
+              L.pulses(open_hat, p, 0.2, 12.0);
         v.z = -0.3 * lift + 0.3 * std::cos(ps) - L.pulses(bass, p, 0.2, 30.0);
         return v;
     });
