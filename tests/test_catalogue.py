@@ -14,6 +14,7 @@ import pytest
 from hypothesis import given, strategies as st
 
 import kinetrope
+from number_kinds import IndexOnly
 
 _spec = importlib.util.spec_from_file_location(
     "catalogue_records", Path(__file__).resolve().parent / "catalogue_records.py")
@@ -329,11 +330,7 @@ def test_str_subclass_is_a_str():
 
 
 def test_pip_argument_conversion():
-    class Index:
-        def __index__(self):
-            return 5
-
-    assert kinetrope.sample("bounce", Index()).as_tuple() == kinetrope.bounce(5).as_tuple()
+    assert kinetrope.sample("bounce", IndexOnly(5)).as_tuple() == kinetrope.bounce(5).as_tuple()
     assert kinetrope.sample("bounce", True).as_tuple() == kinetrope.bounce(1).as_tuple()
     assert (kinetrope.sample("bounce", decimal.Decimal("5.9")).as_tuple()
             == kinetrope.bounce(5).as_tuple())

@@ -5,24 +5,7 @@ import decimal
 import pytest
 
 import kinetrope
-
-
-class Index:
-    def __init__(self, value):
-        self.value = value
-
-    def __index__(self):
-        return self.value
-
-
-class IntOnly:
-    def __int__(self):
-        return 5
-
-
-class FloatOnly:
-    def __float__(self):
-        return 5.0
+from number_kinds import FloatOnly, IndexOnly, IntOnly
 
 
 RUDIMENTS = [n for n in ("bounce", "sway", "circle", "figure_eight", "step_touch", "box_step",
@@ -33,8 +16,8 @@ RUDIMENTS = [n for n in ("bounce", "sway", "circle", "figure_eight", "step_touch
 
 @pytest.mark.parametrize("name", RUDIMENTS)
 @pytest.mark.parametrize("arg, same_as", [
-    (3, 3), (True, 1), (False, 0), (Index(5), 5), (decimal.Decimal("5.9"), 5),
-    (decimal.Decimal("-5.9"), -5), (IntOnly(), 5), (-2**31, -2**31), (2**31 - 1, 2**31 - 1),
+    (3, 3), (True, 1), (False, 0), (IndexOnly(5), 5), (decimal.Decimal("5.9"), 5),
+    (decimal.Decimal("-5.9"), -5), (IntOnly(5), 5), (-2**31, -2**31), (2**31 - 1, 2**31 - 1),
 ])
 def test_rudiments_accept_convertible_integers(name, arg, same_as):
     fn = getattr(kinetrope, name)
@@ -43,7 +26,7 @@ def test_rudiments_accept_convertible_integers(name, arg, same_as):
 
 @pytest.mark.parametrize("name", RUDIMENTS)
 @pytest.mark.parametrize("arg", [3.0, float("nan"), "3", b"3", None, 2**31, -2**31 - 1, 2**64,
-                                 Index(2**31), [3], FloatOnly()])
+                                 IndexOnly(2**31), [3], FloatOnly(5.0)])
 def test_rudiments_refuse_non_integers_and_out_of_range(name, arg):
     with pytest.raises(TypeError):
         getattr(kinetrope, name)(arg)

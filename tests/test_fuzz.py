@@ -15,6 +15,7 @@ from hypothesis import strategies as st
 
 import kinetrope
 from kinetrope import Offset3, PatternLibrary, SampledPattern, SampledRecording
+from number_kinds import FloatOnly, IndexOnly, IntOnly
 
 settings.register_profile(
     "quick", max_examples=40, deadline=None, database=None,
@@ -39,39 +40,6 @@ DEFAULT_NAMES = [e["name"] for e in CATALOGUE]
 
 # ---------------------------------------------------------------------------------------------
 # Argument kinds
-
-class IndexOnly:
-    def __init__(self, value):
-        self.value = value
-
-    def __index__(self):
-        return self.value
-
-    def __repr__(self):
-        return f"IndexOnly({self.value!r})"
-
-
-class IntOnly:
-    def __init__(self, value):
-        self.value = value
-
-    def __int__(self):
-        return self.value
-
-    def __repr__(self):
-        return f"IntOnly({self.value!r})"
-
-
-class FloatOnly:
-    def __init__(self, value):
-        self.value = value
-
-    def __float__(self):
-        return self.value
-
-    def __repr__(self):
-        return f"FloatOnly({self.value!r})"
-
 
 class Generated:
     """Items handed over as a fresh generator at call time (the model reads the list)."""

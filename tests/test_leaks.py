@@ -11,6 +11,7 @@ import pytest
 
 import kinetrope
 from kinetrope import PatternLibrary, SampledPattern, SampledRecording
+from number_kinds import IndexOnly
 
 RUDIMENTS = [getattr(kinetrope, n) for n in (
     "bounce", "sway", "circle", "figure_eight", "step_touch", "box_step", "helix",
@@ -116,17 +117,12 @@ def test_a_million_calls_leave_the_heap_where_it_was():
     assert growth < 512 * 1024
 
 
-class IndexOnly:
-    def __index__(self):
-        return 3
-
-
 def failing_calls(pattern, library, recording):
     """(call, argument objects whose references must come back) for calls that raise."""
     name, raw, mutable = "no_such_pattern", b"no\xffsuch", bytearray(b"no_such")
     bad_row, rows, axes = [0.5, "x"], [[0.5], [2.0]], ["x"]
     samples, short = [(0.0, 0.0, 0.0), (3.0, 0.0, 0.0)], [(0.0, 0.0)]
-    index, dec, huge = IndexOnly(), decimal.Decimal("7.9"), 2**40
+    index, dec, huge = IndexOnly(3), decimal.Decimal("7.9"), 2**40
     pack = [pattern, pattern]
     return [
         (lambda: kinetrope.sample(name, index), [name, index]),
@@ -175,7 +171,7 @@ def test_successful_calls_give_back_every_reference():
     pattern = SampledPattern(name, "", samples)
     pack = [pattern]
     library = PatternLibrary(pack)
-    index = IndexOnly()
+    index = IndexOnly(3)
     arguments = [name, raw, samples, rows, axes, pattern, pack, index]
     before = [sys.getrefcount(a) for a in arguments]
     for _ in range(1000):

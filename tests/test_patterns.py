@@ -11,6 +11,7 @@ from hypothesis import strategies as st
 
 import kinetrope
 from kinetrope import PatternLibrary, SampledPattern
+from number_kinds import IndexOnly
 
 INT_MIN, INT_MAX = -2**31, 2**31 - 1
 BAD_NAME = "Invalid pattern name"
@@ -143,15 +144,10 @@ def test_sampling_matches_python_modulo(samples, pip):
     assert bits(p.sample(pip).as_tuple()) == bits(samples[pip % len(samples)])
 
 
-class Index:
-    def __index__(self):
-        return 3
-
-
 @pytest.mark.parametrize("call, index", [
     (lambda p: p.sample(True), 1),
     (lambda p: p.sample(pip_count=3), 3),
-    (lambda p: p.sample(Index()), 3),
+    (lambda p: p.sample(IndexOnly(3)), 3),
 ])
 def test_integer_pips_are_accepted(call, index):
     p = SampledPattern("p", "", PERIODIC)

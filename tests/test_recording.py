@@ -8,6 +8,7 @@ import numpy as np
 import pytest
 
 from kinetrope import SampledRecording
+from number_kinds import FloatOnly, IndexOnly
 
 INT_MIN = -(2**31)
 INT_MAX = 2**31 - 1
@@ -102,13 +103,8 @@ def test_start_pip_is_a_convertible_integer(start, expected):
     assert make(start_pip=start).start_pip == expected
 
 
-class Index:
-    def __index__(self):
-        return 7
-
-
 def test_start_pip_accepts_index_objects():
-    assert make(start_pip=Index()).start_pip == 7
+    assert make(start_pip=IndexOnly(7)).start_pip == 7
 
 
 @pytest.mark.parametrize("start", [3.0, "3", None, 2**31, INT_MIN - 1])
@@ -174,7 +170,7 @@ def test_sample_pip_accepts_int_like():
     r = make(start_pip=0)
     assert r.sample(True) == ROWS[1]
     assert r.sample(pip=2) == ROWS[2]
-    assert make(start_pip=7).sample(Index()) == ROWS[0]
+    assert make(start_pip=7).sample(IndexOnly(7)) == ROWS[0]
 
 
 # Size limits at their exact edges
@@ -381,16 +377,6 @@ def iter_row():
     return (v for v in [-0.5])
 
 
-class Floaty:
-    def __float__(self):
-        return 0.75
-
-
-class One:
-    def __index__(self):
-        return 1
-
-
 @pytest.mark.parametrize(
     "samples, expected",
     [
@@ -399,7 +385,7 @@ class One:
         (rows_generator(), [[0.5], [-0.5]]),
         (np.array([[0.5], [-0.5]]), [[0.5], [-0.5]]),
         ([np.float32(0.5), np.float64(-0.5)], None),
-        ([[Floaty()], [One()]], [[0.75], [1.0]]),
+        ([[FloatOnly(0.75)], [IndexOnly(1)]], [[0.75], [1.0]]),
         ([{0.5}, [decimal.Decimal("-0.5")]], [[0.5], [-0.5]]),
         ([[1], [False]], [[1.0], [0.0]]),
     ],
