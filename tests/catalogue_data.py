@@ -2,6 +2,7 @@
 Catmull-Rom interpolation the seeded families are built from."""
 
 import functools
+import hashlib
 import math
 
 import numpy as np
@@ -33,3 +34,13 @@ def catmull_rom(points, u):
     f3 = f2 * f
     return ((2.0 * f3 - 3.0 * f2 + 1.0) * p1 + (f3 - 2.0 * f2 + f) * m1
             + (-2.0 * f3 + 3.0 * f2) * p2 + (f3 - f2) * m2)
+
+
+def hashed(prefix, count):
+    """The seeded control points the generator draws: count values in [-1, 1), each from
+    the first eight bytes of SHA-256 of "prefix/k"."""
+    out = []
+    for k in range(count):
+        v = int.from_bytes(hashlib.sha256(f"{prefix}/{k}".encode()).digest()[:8], "big")
+        out.append(2.0 * ((v >> 11) * 2.0 ** -53) - 1.0)
+    return out

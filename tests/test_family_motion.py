@@ -1,13 +1,12 @@
 """Catalogue families of motion studies (seq, noise, mech, packet): what their names and
 descriptions promise, checked on the data through sample()."""
 
-import hashlib
 import math
 
 import pytest
 
 import kinetrope
-from catalogue_data import catmull_rom
+from catalogue_data import catmull_rom, hashed
 
 
 def block(name, period):
@@ -103,14 +102,6 @@ def test_seq_shapes_do_what_their_names_say():
 
 
 # ---- noise -------------------------------------------------------------------------------
-
-def hashed(prefix, count):
-    out = []
-    for k in range(count):
-        v = int.from_bytes(hashlib.sha256(f"{prefix}/{k}".encode()).digest()[:8], "big")
-        out.append(2.0 * ((v >> 11) * 2.0 ** -53) - 1.0)
-    return out
-
 
 @pytest.mark.parametrize("name, axes, count", [
     *[(f"noise_drift_{n}", "xy", n) for n in (5, 7, 9, 11)],

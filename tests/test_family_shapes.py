@@ -9,7 +9,7 @@ import re
 import pytest
 
 import kinetrope
-from catalogue_data import catmull_rom
+from catalogue_data import catmull_rom, hashed
 
 TAU = 2 * math.pi
 
@@ -195,15 +195,6 @@ def test_sweep_ratchet_sweeps_then_three_decaying_ratchets_without_a_jump():
     assert -ys[288] > -ys[336] > -ys[384] > 0
     assert all(y == 0.0 for y in ys[:268] + ys[405:])
     assert max_step(xs) < 0.03
-
-
-def hashed(prefix, count):
-    import hashlib
-    out = []
-    for k in range(count):
-        v = int.from_bytes(hashlib.sha256(f"{prefix}/{k}".encode()).digest()[:8], "big")
-        out.append(2.0 * ((v >> 11) * 2.0 ** -53) - 1.0)
-    return out
 
 
 def hashed_lanes(name, period, lanes, target):
