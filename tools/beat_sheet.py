@@ -9,8 +9,6 @@ trace coloured by z (red dot at pip 0).
 """
 
 import argparse
-import csv
-import math
 import os
 import sys
 
@@ -18,7 +16,7 @@ import matplotlib
 
 matplotlib.use("Agg")
 import matplotlib.pyplot as plt  # noqa: E402
-from sheet import draw_trace  # noqa: E402
+from sheet import draw_trace, panel_pairs, read_block, read_index  # noqa: E402
 
 MOTIONS = ["bounce", "step", "orbit", "glide", "surge", "recoil", "flutter", "dive",
            "pendulum", "figure8", "box", "corkscrew", "spiral", "slalom", "spring",
@@ -27,39 +25,17 @@ PIPS_PER_BEAT = 64
 PIPS_PER_BAR = 256
 
 
-def read_index(dump):
-    with open(os.path.join(dump, "index.csv"), newline="", encoding="utf-8") as f:
-        return [r for r in csv.DictReader(f) if r["name"].startswith("beat_")]
-
-
-def read_block(dump, name):
-    cols = ([], [], [])
-    with open(os.path.join(dump, name + ".csv"), newline="") as f:
-        for row in csv.DictReader(f):
-            for k, axis in enumerate("xyz"):
-                cols[k].append(float(row[axis]))
-    return cols
-
-
 def groove_of(name, motion):
     return name[len("beat_"):-len(motion) - 1]
 
 
 def draw_motion(dump, rows, motion, path):
     members = [r for r in rows if r["name"].endswith("_" + motion)]
-    cols = 4
-    lines = math.ceil(len(members) / cols)
-    fig, axes = plt.subplots(lines, cols * 2, figsize=(cols * 5.2, lines * 1.5), squeeze=False,
-                             gridspec_kw={"width_ratios": [3, 1] * cols})
-    for ax in axes.flat:
-        ax.set_visible(False)
-    for i, row in enumerate(members):
-        xs, ys, zs = read_block(dump, row["name"])
+    fig, pairs = panel_pairs(len(members), 4, (5.2, 1.5),
+                             gridspec_kw={"width_ratios": [3, 1] * 4})
+    for row, (wave, trace) in zip(members, pairs):
+        _, xs, ys, zs = read_block(dump, row["name"])
         period = len(xs)
-        wave = axes[i // cols][(i % cols) * 2]
-        trace = axes[i // cols][(i % cols) * 2 + 1]
-        wave.set_visible(True)
-        trace.set_visible(True)
         for beat in range(0, period + 1, PIPS_PER_BEAT):
             wave.axvline(beat, color="0.6" if beat % PIPS_PER_BAR == 0 else "0.9",
                          linewidth=0.5, zorder=0)
@@ -89,7 +65,7 @@ def main(argv):
     args = parser.parse_args(argv)
     out = args.out or args.dump
     os.makedirs(out, exist_ok=True)
-    rows = read_index(args.dump)
+    rows = [r for r in read_index(args.dump) if r["name"].startswith("beat_")]
     if not rows:
         print("no beat patterns in the dump", file=sys.stderr)
         return 1

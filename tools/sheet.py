@@ -37,6 +37,24 @@ def draw_trace(trace, xs, ys, zs, linewidth, markersize, limit):
     trace.set_aspect("equal")
 
 
+def panel_pairs(count, cols, panel_size, **subplots):
+    """A figure of count (wave, trace) panel pairs, cols pairs a line, each pair
+    panel_size inches; the panels past the last pair stay hidden."""
+    lines = math.ceil(count / cols)
+    fig, axes = plt.subplots(lines, cols * 2, figsize=(cols * panel_size[0], lines * panel_size[1]),
+                             squeeze=False, **subplots)
+    for ax in axes.flat:
+        ax.set_visible(False)
+    pairs = []
+    for i in range(count):
+        wave = axes[i // cols][(i % cols) * 2]
+        trace = axes[i // cols][(i % cols) * 2 + 1]
+        wave.set_visible(True)
+        trace.set_visible(True)
+        pairs.append((wave, trace))
+    return fig, pairs
+
+
 def read_index(dump):
     with open(os.path.join(dump, "index.csv"), newline="", encoding="utf-8") as f:
         return list(csv.DictReader(f))
@@ -54,19 +72,10 @@ def read_block(dump, name):
 
 
 def draw_sheet(dump, rows, title, path):
-    n = len(rows)
-    cols = 4
-    lines = math.ceil(n / cols)
-    fig, axes = plt.subplots(lines, cols * 2, figsize=(cols * 6.4, lines * 2.6), squeeze=False)
-    for ax in axes.flat:
-        ax.set_visible(False)
-    for i, row in enumerate(rows):
+    fig, pairs = panel_pairs(len(rows), 4, (6.4, 2.6))
+    for i, (row, (wave, trace)) in enumerate(zip(rows, pairs)):
         pips, xs, ys, zs = read_block(dump, row["name"])
         period = len(pips)
-        wave = axes[i // cols][(i % cols) * 2]
-        trace = axes[i // cols][(i % cols) * 2 + 1]
-        wave.set_visible(True)
-        trace.set_visible(True)
         for beat in range(0, period + 1, PIPS_PER_BEAT):
             wave.axvline(beat, color="0.88", linewidth=0.6, zorder=0)
         wave.plot(pips, xs, label="x", linewidth=0.9)
