@@ -37,18 +37,11 @@ struct type_caster<kinetrope::bindings::PatternPack> {
                              + make_caster<kinetrope::SampledPattern>::name + const_name("]"));
 
     bool load(handle src, bool convert) {
-        if (!object_is_convertible_to_std_vector(src)) {
-            return false;
-        }
-        object seq;
-        if (isinstance<sequence>(src)) {
-            seq = reinterpret_borrow<object>(src);
-        } else if (convert) {
-            // Exhausts a generator first, as the list converter does.
-            seq = tuple(reinterpret_borrow<iterable>(src));
-        } else {
-            return false;
-        }
+        return load_list_like(src, convert, [&](handle seq) { return load_items(seq, convert); });
+    }
+
+private:
+    bool load_items(handle seq, bool convert) {
         // The items are viewed, not copied, so each one is held here: a sequence may make its
         // items afresh on each access. The length it reports is only a hint for the reserve.
         list held;

@@ -36,17 +36,7 @@ public:
     PYBIND11_TYPE_CASTER(kinetrope::RowBlock, make_caster<std::vector<std::vector<double>>>::name);
 
     bool load(handle src, bool convert) {
-        if (!object_is_convertible_to_std_vector(src)) {
-            return false;
-        }
-        if (isinstance<sequence>(src)) {
-            return load_rows(src, convert);
-        }
-        if (!convert) {
-            return false;
-        }
-        // A generator is exhausted first, as tuple(src) would.
-        return load_rows(tuple(reinterpret_borrow<iterable>(src)), convert);
+        return load_list_like(src, convert, [&](handle rows) { return load_rows(rows, convert); });
     }
 
 private:
@@ -82,16 +72,8 @@ private:
     }
 
     bool load_row(handle row, bool convert) {
-        if (!object_is_convertible_to_std_vector(row)) {
-            return false;
-        }
-        if (isinstance<sequence>(row)) {
-            return load_values(row, convert);
-        }
-        if (!convert) {
-            return false;
-        }
-        return load_values(tuple(reinterpret_borrow<iterable>(row)), convert);
+        return load_list_like(row, convert,
+                              [&](handle values) { return load_values(values, convert); });
     }
 
     bool load_values(handle row, bool convert) {

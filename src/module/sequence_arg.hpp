@@ -22,22 +22,29 @@ struct SequenceArg {
 
 namespace pybind11::detail {
 
+// What the vector converter takes as a list: a sequence as it stands and, with conversion
+// allowed, any other iterable, read into a tuple first (a generator is exhausted, as
+// tuple(src) would). load_items reads the sequence it is handed.
+template <typename LoadItems>
+bool load_list_like(handle src, bool convert, LoadItems&& load_items) {
+    if (!object_is_convertible_to_std_vector(src)) {
+        return false;
+    }
+    if (isinstance<sequence>(src)) {
+        return load_items(src);
+    }
+    if (!convert) {
+        return false;
+    }
+    return load_items(tuple(reinterpret_borrow<iterable>(src)));
+}
+
 template <typename T>
 struct type_caster<kinetrope::bindings::SequenceArg<T>> {
     PYBIND11_TYPE_CASTER(kinetrope::bindings::SequenceArg<T>, make_caster<std::vector<T>>::name);
 
     bool load(handle src, bool convert) {
-        if (!object_is_convertible_to_std_vector(src)) {
-            return false;
-        }
-        if (isinstance<sequence>(src)) {
-            return load_items(src, convert);
-        }
-        if (!convert) {
-            return false;
-        }
-        // A generator is exhausted first, as tuple(src) would.
-        return load_items(tuple(reinterpret_borrow<iterable>(src)), convert);
+        return load_list_like(src, convert, [&](handle seq) { return load_items(seq, convert); });
     }
 
 private:
