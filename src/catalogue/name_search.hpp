@@ -4,6 +4,7 @@
 // that the table's size is a constant: every halving step of the search is unrolled to a
 // fixed offset into the key array.
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstddef>
@@ -42,6 +43,19 @@ inline BuiltinNameKey key_of(std::string_view name) noexcept {
         } else {
             key.word[w] = 0;
         }
+    }
+    return key;
+}
+
+// The key of a name of any length: its first 32 bytes, zero-padded. Where two names' keys
+// differ they order the names as their bytes do (as above); equal keys leave the order to
+// the lengths and the bytes past the 32nd.
+inline BuiltinNameKey padded_key(std::string_view name) noexcept {
+    unsigned char padded[BUILTIN_NAME_MAX] = {};
+    std::memcpy(padded, name.data(), std::min(name.size(), sizeof padded));
+    BuiltinNameKey key;
+    for (std::size_t w = 0; w < 4; ++w) {
+        key.word[w] = big_endian_word(padded + 8 * w);
     }
     return key;
 }

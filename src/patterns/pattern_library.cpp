@@ -6,6 +6,10 @@
 #include <unordered_set>
 #include <utility>
 
+#include "catalogue/builtin_table.hpp"
+#include "catalogue/name_search.hpp"
+#include "rudiments/rudiments.hpp"
+
 namespace kinetrope {
 
 namespace {
@@ -13,12 +17,17 @@ namespace {
 const SampledPattern& deref(const SampledPattern& p) noexcept { return p; }
 const SampledPattern& deref(const SampledPattern* p) noexcept { return *p; }
 
+// The default catalogue holds the rudiments, then the built-in table in table order, so a
+// built-in name found through the name index gives its entry's position directly.
 const CatalogueEntry* find_default(const std::vector<CatalogueEntry>& defaults,
                                    std::string_view name) noexcept {
-    for (const CatalogueEntry& entry : defaults) {
-        if (entry.name == name) {
-            return &entry;
+    for (std::size_t i = 0; i < RUDIMENT_COUNT; ++i) {
+        if (defaults[i].name == name) {
+            return &defaults[i];
         }
+    }
+    if (const BuiltinPattern* b = find_builtin(name)) {
+        return &defaults[RUDIMENT_COUNT + static_cast<std::size_t>(b - builtin_patterns().data())];
     }
     return nullptr;
 }
@@ -99,7 +108,8 @@ void PatternLibrary::index_names() {
     index_.clear();
     index_.reserve(patterns_.size());
     for (std::size_t i = 0; i < patterns_.size(); ++i) {
-        index_.push_back(NameSlot{patterns_[i].name(), static_cast<std::uint32_t>(i)});
+        const std::string_view name = patterns_[i].name();
+        index_.push_back(NameSlot{name_search::padded_key(name), name, static_cast<std::uint32_t>(i)});
     }
     std::sort(index_.begin(), index_.end(),
               [](const NameSlot& a, const NameSlot& b) { return a.name < b.name; });
@@ -107,8 +117,14 @@ void PatternLibrary::index_names() {
 
 const SampledPattern* PatternLibrary::find(std::string_view name) const noexcept {
     // User names are unique, so the sorted index finds exactly what a scan in stored order would.
+    const BuiltinNameKey query = name_search::padded_key(name);
     const auto it = std::lower_bound(index_.begin(), index_.end(), name,
-                                     [](const NameSlot& slot, std::string_view key) { return slot.name < key; });
+                                     [&query](const NameSlot& slot, std::string_view key) {
+                                         if (!name_search::same(slot.key, query)) {
+                                             return name_search::less(slot.key, query);
+                                         }
+                                         return slot.name < key;
+                                     });
     if (it != index_.end() && it->name == name) {
         return &patterns_[it->position];
     }

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue/builtin_table.hpp"
 #include "catalogue/registry.hpp"
 #include "core/offset3.hpp"
 #include "patterns/sampled_pattern.hpp"
@@ -40,8 +41,10 @@ public:
     std::vector<CatalogueEntry> catalogue() const;
 
 private:
-    // A user name and the position of its pattern, kept sorted by name for lookup.
+    // A user name and the position of its pattern, kept sorted by name for lookup; the key
+    // holds the name's first 32 bytes as words, which settle most comparisons.
     struct NameSlot {
+        BuiltinNameKey key;
         std::string_view name;
         std::uint32_t position;
     };
