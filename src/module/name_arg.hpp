@@ -36,8 +36,12 @@ struct NameArg {
 namespace pybind11::detail {
 
 // Accepts and refuses exactly what the string_view caster does, without registering the
-// source object with the call's keep-alive set: the caller holds every argument for the
-// whole call and nothing here runs Python code, so the bytes stay put until the view is dropped.
+// source object with the call's keep-alive set. A str or bytes object cannot change and the
+// caller holds every argument for the whole call, so a view of it stays valid. A bytearray can:
+// converting a later argument runs Python code (an __index__, say) that may resize it and free
+// its buffer. Its bytes are copied into a bytes object that the call keeps alive until it
+// returns, so the name the call compares and reports is the name as it was converted. (The
+// copy is not a member of the caster: that would cost every call by name, not just these.)
 template <>
 struct type_caster<kinetrope::bindings::NameArg> {
     PYBIND11_TYPE_CASTER(kinetrope::bindings::NameArg, const_name(PYBIND11_STRING_NAME));
@@ -68,8 +72,14 @@ struct type_caster<kinetrope::bindings::NameArg> {
             return true;
         }
         if (PyByteArray_Check(o)) {
-            value.view = std::string_view(PyByteArray_AS_STRING(o),
-                                          static_cast<std::size_t>(PyByteArray_GET_SIZE(o)));
+            const auto copy = reinterpret_steal<object>(
+                PyBytes_FromStringAndSize(PyByteArray_AS_STRING(o), PyByteArray_GET_SIZE(o)));
+            if (!copy) {
+                throw error_already_set();
+            }
+            loader_life_support::add_patient(copy);  // held until the call returns
+            value.view = std::string_view(PyBytes_AS_STRING(copy.ptr()),
+                                          static_cast<std::size_t>(PyBytes_GET_SIZE(copy.ptr())));
             return true;
         }
         return false;
