@@ -362,7 +362,10 @@ def test_conversion_failure_comes_before_every_check():
     with pytest.raises(TypeError):
         SampledRecording("Bad", ["x"], [[0.0]] * 100 + [["0.5"]], 0.0)
     with pytest.raises(TypeError):
-        SampledRecording("take", [], [[0.0]] * (CAP + 1) + [[None]], 120.0)
+        SampledRecording("take", [], [[0.0]] * CAP + [[None]], 120.0)
+    # Past the limit reading stops: what follows cannot change the answer.
+    with pytest.raises(ValueError, match="resource limit"):
+        SampledRecording("take", ["x"], [[0.0]] * (CAP + 1) + [[None]], 120.0)
 
 
 # Row conversion
@@ -422,7 +425,7 @@ def test_rows_shrinking_while_read_are_read_as_the_list_then_is():
     assert r.sample_count == 1 and r.sample(0) == [0.125]
 
 
-def test_oversized_rows_that_shrink_while_read_are_refused():
+def test_oversized_rows_that_shrink_while_read_are_read_as_the_list_then_is():
     rows = [[0.0]] * CAP + [[0.0]]
 
     class Shrinker:
@@ -431,5 +434,5 @@ def test_oversized_rows_that_shrink_while_read_are_refused():
             return 0.125
 
     rows[0] = [Shrinker()]
-    with pytest.raises(ValueError, match="changed while they were read"):
-        SampledRecording("take", ["x"], rows, 120.0)
+    r = SampledRecording("take", ["x"], rows, 120.0)
+    assert r.sample_count == 1 and r.sample(0) == [0.125]

@@ -10,6 +10,7 @@
 #include "module/bindings.hpp"
 #include "module/catalogue_list.hpp"
 #include "module/name_arg.hpp"
+#include "module/sealed_class.hpp"
 #include "module/sequence_arg.hpp"
 #include "patterns/pattern_library.hpp"
 #include "patterns/sampled_pattern.hpp"
@@ -43,13 +44,13 @@ struct type_caster<kinetrope::bindings::PatternPack> {
 private:
     bool load_items(handle seq, bool convert) {
         // The items are viewed, not copied, so each one is held here: a sequence may make its
-        // items afresh on each access. The length it reports is only a hint for the reserve.
+        // items afresh on each access. Reading stops one past the most patterns a library takes.
+        constexpr std::size_t limit = kinetrope::PatternLibrary::MAX_PATTERNS;
         list held;
         handle pattern_type = type::handle_of<kinetrope::SampledPattern>();
         std::vector<const kinetrope::SampledPattern*> items;
-        items.reserve(std::min(reinterpret_borrow<sequence>(seq).size(),
-                               kinetrope::PatternLibrary::MAX_PATTERNS + 1));
-        for (const handle item : seq) {
+        items.reserve(first_reserve(seq, limit));
+        const bool read = for_each_item(seq, limit, [&](handle item) {
             // Only real instances: anything else could hand over, through the binding library's
             // interoperability hook, a pointer into an object that nothing here holds.
             if (!PyObject_TypeCheck(item.ptr(), reinterpret_cast<PyTypeObject*>(pattern_type.ptr()))) {
@@ -61,6 +62,10 @@ private:
             }
             held.append(item);
             items.push_back(static_cast<const kinetrope::SampledPattern*>(conv));
+            return true;
+        });
+        if (!read) {
+            return false;
         }
         value.items = std::move(items);
         value.keep_alive = std::move(held);
@@ -73,30 +78,37 @@ private:
 namespace kinetrope::bindings {
 
 void register_patterns(py::module_& m) {
-    py::class_<SampledPattern>(m, "SampledPattern")
-        .def(py::init([](std::string name, std::string description,
-                         const SequenceArg<std::array<double, 3>>& sample_list) {
-                 const std::vector<std::array<double, 3>>& samples = sample_list.items;
+    using Samples = SequenceArg<Triple, SampledPattern::MAX_SAMPLES>;
+    py::class_<SampledPattern> pattern(m, "SampledPattern");
+    pattern
+        .def("__init__",
+             init_once<SampledPattern>([](std::string name, std::string description,
+                                          const Samples& samples) {
                  std::vector<Offset3> values;
-                 // An oversized list is refused without a second buffer: the constructor reports
-                 // an empty list with the same message, after the name check as always.
-                 if (samples.size() <= SampledPattern::MAX_SAMPLES) {
-                     values.reserve(samples.size());
-                     for (const auto& s : samples) {
-                         values.push_back(Offset3{s[0], s[1], s[2]});
+                 // Too many samples are refused without a second buffer: the constructor
+                 // reports an empty list with the same message, after the name check as always.
+                 if (!samples.over_limit) {
+                     values.reserve(samples.items.size());
+                     for (const Triple& s : samples.items) {
+                         values.push_back(Offset3{s.values[0], s.values[1], s.values[2]});
                      }
                  }
                  return SampledPattern(std::move(name), std::move(description), std::move(values));
              }),
-             py::arg("name"), py::arg("description"), py::arg("samples"))
+             py::detail::is_new_style_constructor(), py::arg("name"), py::arg("description"),
+             py::arg("samples"))
         .def_property_readonly("name", &SampledPattern::name)
         .def_property_readonly("description", &SampledPattern::description)
         .def_property_readonly("period_pips", &SampledPattern::period_pips)
         .def("sample", &SampledPattern::sample, py::arg("pip_count").noconvert());
+    seal(pattern);
 
-    py::class_<PatternLibrary>(m, "PatternLibrary")
-        .def(py::init([](const PatternPack& pack) { return PatternLibrary::copy_of(pack.items); }),
-             py::arg("patterns") = py::list())
+    py::class_<PatternLibrary> library(m, "PatternLibrary");
+    library
+        .def("__init__",
+             init_once<PatternLibrary>(
+                 [](const PatternPack& pack) { return PatternLibrary::copy_of(pack.items); }),
+             py::detail::is_new_style_constructor(), py::arg("patterns") = py::list())
         .def(
             "sample",
             [](const PatternLibrary& library, NameArg name, int pip_count) {
@@ -108,6 +120,7 @@ void register_patterns(py::module_& m) {
             },
             py::arg("name"), py::arg("pip_count").noconvert())
         .def("catalogue", [](const PatternLibrary& library) { return catalogue_list(library.catalogue()); });
+    seal(library);
 }
 
 }  // namespace kinetrope::bindings

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "module/bindings.hpp"
+#include "module/sealed_class.hpp"
 #include "module/sequence_arg.hpp"
 #include "recording/sampled_recording.hpp"
 
@@ -29,7 +30,10 @@ namespace pybind11::detail {
 // Reads the rows of a recording straight into its flat block. It accepts and refuses
 // exactly what the vector-of-vectors caster would, so a row that is not a sequence of
 // numbers is still a TypeError before any check of the recording runs, but it holds
-// no second copy of the rows and allocates the block once.
+// no second copy of the rows and allocates the block once. Rows and values are the ones
+// iteration yields; lengths only size the first reservation. No recording holds more than
+// cap values, so reading stops one row past cap rows and one value past cap values in a row:
+// what follows could only repeat the size fault or the ragged fault already certain.
 template <>
 class type_caster<kinetrope::RowBlock> {
 public:
@@ -44,31 +48,21 @@ private:
 
     bool load_rows(handle rows, bool convert) {
         value = kinetrope::RowBlock{};
-        expected_rows_ = reinterpret_borrow<sequence>(rows).size();
+        rows_hint_ = reinterpret_borrow<sequence>(rows).size();
         keep_ = true;
         uniform_ = true;
         if (PyList_CheckExact(rows.ptr())) {
-            // The size is read afresh on each step, as the list iterator does.
-            for (Py_ssize_t i = 0; i < PyList_GET_SIZE(rows.ptr()); ++i) {
+            // The list iterator's rule, without its object: the size is read afresh on each
+            // step, and the row is held while it is read.
+            for (Py_ssize_t i = 0; i < PyList_GET_SIZE(rows.ptr()) && value.row_count <= cap; ++i) {
                 const object row = reinterpret_borrow<object>(PyList_GET_ITEM(rows.ptr(), i));
                 if (!load_row(row, convert)) {
                     return false;
                 }
             }
-        } else {
-            for (const handle row : rows) {
-                if (!load_row(row, convert)) {
-                    return false;
-                }
-            }
+            return true;
         }
-        // Values were skipped only because the sizes first read guaranteed a size or
-        // length fault; if the rows changed size while being read, that no longer holds.
-        if (skipped_by_hint_ &&
-            (value.row_count != expected_rows_ || value.row_length != expected_width_)) {
-            throw value_error("Recording rows changed while they were read");
-        }
-        return true;
+        return for_each_item(rows, cap, [&](handle row) { return load_row(row, convert); });
     }
 
     bool load_row(handle row, bool convert) {
@@ -77,17 +71,12 @@ private:
     }
 
     bool load_values(handle row, bool convert) {
-        const std::size_t hint = reinterpret_borrow<sequence>(row).size();
         const std::size_t k = value.row_count;
         if (k == 0) {
-            expected_width_ = hint;
-            if (hint > 0 && expected_rows_ > cap / hint) {
-                // Too many values for any recording: nothing needs keeping.
-                keep_ = false;
-                skipped_by_hint_ = true;
-            } else {
-                value.values.reserve(expected_rows_ * hint);
-            }
+            const std::size_t width_hint = reinterpret_borrow<sequence>(row).size();
+            value.values.reserve(width_hint > 0 && rows_hint_ > cap / width_hint
+                                     ? cap
+                                     : rows_hint_ * width_hint);
         }
         const std::size_t base = value.values.size();
         bool keep_row = keep_ && uniform_;
@@ -105,7 +94,9 @@ private:
         if (PyList_CheckExact(row.ptr()) || PyTuple_CheckExact(row.ptr())) {
             const bool is_list = PyList_CheckExact(row.ptr());
             for (Py_ssize_t i = 0;
-                 i < (is_list ? PyList_GET_SIZE(row.ptr()) : PyTuple_GET_SIZE(row.ptr())); ++i) {
+                 i < (is_list ? PyList_GET_SIZE(row.ptr()) : PyTuple_GET_SIZE(row.ptr())) &&
+                 count <= cap;
+                 ++i) {
                 PyObject* item =
                     is_list ? PyList_GET_ITEM(row.ptr(), i) : PyTuple_GET_ITEM(row.ptr(), i);
                 if (PyFloat_CheckExact(item)) {
@@ -121,12 +112,16 @@ private:
                 take(cast_op<double>(conv));
             }
         } else {
-            for (const handle item : row) {
+            const bool read = for_each_item(row, cap, [&](handle item) {
                 make_caster<double> conv;
                 if (!conv.load(item, convert)) {
                     return false;
                 }
                 take(cast_op<double>(conv));
+                return true;
+            });
+            if (!read) {
+                return false;
             }
         }
         if (k == 0) {
@@ -147,11 +142,9 @@ private:
         return true;
     }
 
-    std::size_t expected_rows_ = 0;
-    std::size_t expected_width_ = 0;
+    std::size_t rows_hint_ = 0;
     bool keep_ = true;
     bool uniform_ = true;
-    bool skipped_by_hint_ = false;
 };
 
 template <>
@@ -181,14 +174,24 @@ struct type_caster<kinetrope::bindings::FloatRow> {
 namespace kinetrope::bindings {
 
 void register_recording(py::module_& m) {
-    py::class_<SampledRecording>(m, "SampledRecording")
-        .def(py::init([](std::string name, SequenceArg<std::string> dimensions, RowBlock samples,
-                         double bpm, double beat_zero_seconds, int start_pip) {
+    using AxisNames = SequenceArg<std::string, SampledRecording::max_values>;
+    py::class_<SampledRecording> recording(m, "SampledRecording");
+    recording
+        .def("__init__",
+             init_once<SampledRecording>([](std::string name, AxisNames dimensions,
+                                            RowBlock samples, double bpm,
+                                            double beat_zero_seconds, int start_pip) {
+                 // Too many axes share the message of none: the constructor reports the size
+                 // fault for an empty list in its place, after the name and tempo checks.
+                 if (dimensions.over_limit) {
+                     dimensions.items = {};
+                 }
                  return SampledRecording(std::move(name), std::move(dimensions.items),
                                          std::move(samples), bpm, beat_zero_seconds, start_pip);
              }),
-             py::arg("name"), py::arg("dimensions"), py::arg("samples"), py::arg("bpm"),
-             py::arg("beat_zero_seconds") = 0.0, py::arg("start_pip") = 0)
+             py::detail::is_new_style_constructor(), py::arg("name"), py::arg("dimensions"),
+             py::arg("samples"), py::arg("bpm"), py::arg("beat_zero_seconds") = 0.0,
+             py::arg("start_pip") = 0)
         .def_property_readonly("name", &SampledRecording::name)
         .def_property_readonly("dimensions", &SampledRecording::dimensions)
         .def_property_readonly("sample_count", &SampledRecording::sample_count)
@@ -199,6 +202,7 @@ void register_recording(py::module_& m) {
             "sample",
             [](const SampledRecording& r, int pip) { return FloatRow{r.row(pip)}; },
             py::arg("pip").noconvert());
+    seal(recording);
 }
 
 }  // namespace kinetrope::bindings

@@ -1,0 +1,81 @@
+#include "module/sealed_class.hpp"
+
+namespace py = pybind11;
+
+namespace kinetrope::bindings {
+namespace {
+
+PyObject* get_class(PyObject* self, void*) {
+    PyObject* type = reinterpret_cast<PyObject*>(Py_TYPE(self));
+    Py_INCREF(type);
+    return type;
+}
+
+// Every class shares one instance layout, so CPython would let an instance take another
+// class and its methods read its native object as the wrong type.
+int refuse_class_assignment(PyObject* self, PyObject*, void*) {
+    PyErr_Format(PyExc_TypeError, "__class__ assignment is not supported for '%s' objects",
+                 Py_TYPE(self)->tp_name);
+    return -1;
+}
+
+// The default reduction below protocol 2 calls the binding library's shared base class on the
+// instance, which aborts the process. No protocol can carry a native object anyway: refuse
+// them all as protocol 2 does, with its message.
+PyObject* refuse_pickle(PyObject* self, PyObject*) {
+    PyErr_Format(PyExc_TypeError, "cannot pickle '%.200s' object", Py_TYPE(self)->tp_name);
+    return nullptr;
+}
+
+PyGetSetDef class_getset{"__class__", get_class, refuse_class_assignment, nullptr, nullptr};
+PyMethodDef reduce_def{"__reduce__", refuse_pickle, METH_NOARGS, nullptr};
+
+void set_item(PyTypeObject* type, const char* name, PyObject* value) {
+    if (value == nullptr || PyDict_SetItemString(type->tp_dict, name, value) != 0) {
+        Py_XDECREF(value);
+        throw py::error_already_set();
+    }
+    Py_DECREF(value);
+}
+
+}  // namespace
+
+bool is_built(PyObject* self, PyTypeObject* cls) noexcept {
+    if (!PyObject_TypeCheck(self, cls)) {
+        return false;
+    }
+    auto* inst = reinterpret_cast<py::detail::instance*>(self);
+    return inst->get_value_and_holder(py::detail::get_type_info(cls), false).holder_constructed();
+}
+
+void set_second_init_error(PyObject* self) {
+    PyErr_Format(PyExc_TypeError, "%s object is already initialised", Py_TYPE(self)->tp_name);
+}
+
+void seal_type(PyTypeObject* type, PyMethodDef& guard_def, std::string& guard_doc,
+               PyObject*& original) {
+    // pybind11 binds a method as an instancemethod around its function; the guard is bound the
+    // same way and keeps the signature text, so only a second __init__ sees a difference.
+    PyObject* bound = PyDict_GetItemString(type->tp_dict, "__init__");
+    if (bound != nullptr && PyInstanceMethod_Check(bound)) {
+        original = PyInstanceMethod_GET_FUNCTION(bound);
+        Py_INCREF(original);
+        guard_doc = py::str(py::handle(original).attr("__doc__")).cast<std::string>();
+        guard_def.ml_name = "__init__";
+        guard_def.ml_flags = METH_FASTCALL | METH_KEYWORDS;
+        guard_def.ml_doc = guard_doc.c_str();
+        const py::object module = py::handle(original).attr("__module__");
+        const py::object function = py::reinterpret_steal<py::object>(
+            PyCFunction_NewEx(&guard_def, reinterpret_cast<PyObject*>(type), module.ptr()));
+        if (!function) {
+            throw py::error_already_set();
+        }
+        set_item(type, "__init__", PyInstanceMethod_New(function.ptr()));
+    }
+    set_item(type, "__class__", PyDescr_NewGetSet(type, &class_getset));
+    set_item(type, "__reduce__", PyDescr_NewMethod(type, &reduce_def));
+    type->tp_flags |= Py_TPFLAGS_IMMUTABLETYPE;
+    PyType_Modified(type);
+}
+
+}  // namespace kinetrope::bindings
