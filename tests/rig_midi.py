@@ -1,0 +1,37 @@
+"""Standard MIDI Files written with mido for the rig tests."""
+
+import mido
+
+
+def write_midi(path, ticks_per_beat, tempo_tracks, beats=8, midi_type=None):
+    """A file whose first track marks every quarter note with a note and whose tempo
+    changes are spread over ``tempo_tracks``: one list of ``(tick, us_per_beat)`` per
+    track, in file order. Returns the path."""
+    marks = [(k * ticks_per_beat, mido.Message("note_on", note=60, velocity=64))
+             for k in range(beats + 1)]
+    tracks = [marks + [(t, mido.MetaMessage("set_tempo", tempo=v)) for t, v in tempo_tracks[0]]
+              if tempo_tracks else marks]
+    tracks += [[(t, mido.MetaMessage("set_tempo", tempo=v)) for t, v in events]
+               for events in tempo_tracks[1:]]
+    midi = mido.MidiFile(type=midi_type if midi_type is not None else (1 if len(tracks) > 1 else 0),
+                         ticks_per_beat=ticks_per_beat)
+    for events in tracks:
+        track = mido.MidiTrack()
+        now = 0
+        # Stable by tick: events at one tick keep the order they were given in.
+        for tick, message in sorted(events, key=lambda e: e[0]):
+            track.append(message.copy(time=tick - now))
+            now = tick
+        midi.tracks.append(track)
+    midi.save(path)
+    return path
+
+
+def quarter_seconds(path):
+    """mido's own seconds of every note in the file (one per quarter note)."""
+    now, times = 0.0, []
+    for message in mido.MidiFile(path):
+        now += message.time
+        if message.type == "note_on":
+            times.append(now)
+    return times
