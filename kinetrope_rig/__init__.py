@@ -6,6 +6,7 @@ features that use them; install them with ``pip install kinetrope[rig]``.
 """
 
 from ._optional import MissingDependency
+from .clock import ClockFollower, follow_port, follow_stream
 from .tempo import TempoMap
 
-__all__ = ["MissingDependency", "TempoMap"]
+__all__ = ["ClockFollower", "MissingDependency", "TempoMap", "follow_port", "follow_stream"]
