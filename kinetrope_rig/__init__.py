@@ -7,6 +7,10 @@ features that use them; install them with ``pip install kinetrope[rig]``.
 
 from ._optional import MissingDependency
 from .clock import ClockFollower, follow_port, follow_stream
+from .dmx import DmxFixture, DmxSender
+from .osc import OscSender
+from .offline import render
 from .tempo import TempoMap
 
-__all__ = ["ClockFollower", "MissingDependency", "TempoMap", "follow_port", "follow_stream"]
+__all__ = ["ClockFollower", "DmxFixture", "DmxSender", "MissingDependency", "OscSender",
+           "TempoMap", "follow_port", "follow_stream", "render"]
