@@ -7,7 +7,6 @@ import math
 import socket
 import struct
 import sys
-import threading
 import time
 
 import pytest
@@ -17,7 +16,7 @@ from hypothesis import strategies as st
 import kinetrope
 from kinetrope_rig import DmxFixture, DmxSender, MissingDependency, OscSender, TempoMap, render
 from kinetrope_rig.offline import header, rows
-from rig_midi import write_midi
+from rig_helpers import SacnLog, write_midi
 
 TIMEOUT = 3.0
 
@@ -140,41 +139,10 @@ def test_fixtures_that_cannot_be_patched_are_refused(kw):
 
 # -- sACN ---------------------------------------------------------------------------------
 
-class SacnLog:
-    """An sacn receiver on port 5568 recording what arrives for one universe."""
-
-    def __init__(self, universe):
-        import sacn
-
-        self.frames, self.availability = [], []
-        self.changed = threading.Condition()
-        self.receiver = sacn.sACNreceiver(bind_address="127.0.0.1")
-        self.receiver.register_listener("universe", self._data, universe=universe)
-        self.receiver.register_listener("availability", self._availability)
-
-    def _data(self, packet):
-        with self.changed:
-            self.frames.append(bytes(packet.dmxData))
-            self.changed.notify_all()
-
-    def _availability(self, universe, changed):
-        with self.changed:
-            self.availability.append((universe, changed))
-            self.changed.notify_all()
-
-    def wait_for(self, test):
-        with self.changed:
-            assert self.changed.wait_for(lambda: test(self), timeout=TIMEOUT)
-
-
 @pytest.fixture
 def sacn_log():
-    # The sacn receiver binds port 5568 on every interface (its fixed port on Linux);
-    # the sender below addresses 127.0.0.1 only.
-    log = SacnLog(7)
-    log.receiver.start()
-    yield log
-    log.receiver.stop()
+    with SacnLog(7) as log:
+        yield log
 
 
 def test_sacn_carries_the_fixture_channels_and_blacks_out_on_stop(sacn_log):

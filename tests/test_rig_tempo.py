@@ -8,7 +8,7 @@ from hypothesis import given, settings
 from hypothesis import strategies as st
 
 from kinetrope_rig import MissingDependency, TempoMap
-from rig_midi import quarter_seconds, write_midi
+from rig_helpers import quarter_seconds, write_midi
 
 # Tempo layouts, as (tick, us per beat) lists per track, in units of a quarter note so that
 # every ticks-per-beat can use them; "mid-beat" changes fall between quarter notes.

@@ -1,6 +1,10 @@
-"""Standard MIDI Files written with mido for the rig tests."""
+"""Shared by the rig tests: Standard MIDI Files written with mido, and an sACN receiver."""
+
+import threading
 
 import mido
+
+TIMEOUT = 5.0
 
 
 def write_midi(path, ticks_per_beat, tempo_tracks, beats=8, midi_type=None):
@@ -35,3 +39,40 @@ def quarter_seconds(path):
         if message.type == "note_on":
             times.append(now)
     return times
+
+
+class SacnLog:
+    """An sacn receiver recording what arrives for one universe; use it as a context
+    manager. The receiver binds port 5568 on every interface (its fixed port on Linux);
+    the senders under test address 127.0.0.1 only."""
+
+    def __init__(self, universe):
+        import sacn
+
+        self.frames, self.availability = [], []
+        self.changed = threading.Condition()
+        self.receiver = sacn.sACNreceiver(bind_address="127.0.0.1")
+        self.receiver.register_listener("universe", self._data, universe=universe)
+        self.receiver.register_listener("availability", self._availability)
+
+    def _data(self, packet):
+        with self.changed:
+            self.frames.append(bytes(packet.dmxData))
+            self.changed.notify_all()
+
+    def _availability(self, universe, changed):
+        with self.changed:
+            self.availability.append((universe, changed))
+            self.changed.notify_all()
+
+    def wait_for(self, test, timeout=TIMEOUT):
+        """Wait, at most ``timeout`` seconds, until ``test(self)`` holds."""
+        with self.changed:
+            assert self.changed.wait_for(lambda: test(self), timeout=timeout)
+
+    def __enter__(self):
+        self.receiver.start()
+        return self
+
+    def __exit__(self, *exc):
+        self.receiver.stop()
