@@ -56,17 +56,37 @@ def render(tempo_map: TempoMap, names: Sequence[str], fps: float, out: TextIO,
            progress: Callable[[int, int], None] | None = None) -> int:
     """Write the header and every frame's row as CSV to ``out``; returns the frame count.
 
+    The rows are those of ``rows``, every float written as its shortest exact ``repr``.
     ``progress(done, total)`` is called now and then, and once at the end.
     """
+    if not (math.isfinite(fps) and fps > 0):
+        raise ValueError("fps must be a positive number")
+    check_names(names)
     total = frame_count(tempo_map, fps) if frames is None else frames
-    writer = csv.writer(out, lineterminator="\n")
-    writer.writerow(header(names))
+    csv.writer(out, lineterminator="\n").writerow(header(names))
+    # A looping pattern repeats bit for bit every period, so each pattern's text is made
+    # once per place in its period; in a long render nearly every frame is a lookup.
+    periods = {str(entry["name"]): int(entry["period_pips"]) for entry in kinetrope.catalogue()}
+    patterns: list[tuple[str, int, dict[int, str]]] = [(name, periods[name], {})
+                                                        for name in names]
+    pip_at = tempo_map.pip_at
+    sample = kinetrope.sample
     step = max(1, total // 100)
-    done = 0
-    for done, row in enumerate(rows(tempo_map, names, fps, total), 1):
-        writer.writerow(row)
-        if progress is not None and done % step == 0:
-            progress(done, total)
+    write = out.write
+    for frame in range(total):
+        seconds = frame / fps
+        pip = pip_at(seconds)
+        cells = [f"{frame},{seconds!r},{pip}"]
+        for name, period, cache in patterns:
+            place = pip % period
+            text = cache.get(place)
+            if text is None:
+                x, y, z = sample(name, pip).as_tuple()
+                text = cache[place] = f"{x!r},{y!r},{z!r}"
+            cells.append(text)
+        write(",".join(cells) + "\n")
+        if progress is not None and (frame + 1) % step == 0:
+            progress(frame + 1, total)
     if progress is not None:
-        progress(done, total)
-    return done
+        progress(total, total)
+    return total
