@@ -20,7 +20,15 @@ inline std::uint64_t big_endian_word(const unsigned char* p) noexcept {
     std::uint64_t w;
     std::memcpy(&w, p, sizeof w);
     if constexpr (std::endian::native == std::endian::little) {
+#if defined(__GNUC__)
         w = __builtin_bswap64(w);
+#else
+        // Compilers recognise the shifts as one byte swap.
+        w = ((w & 0x00000000000000ffull) << 56) | ((w & 0x000000000000ff00ull) << 40) |
+            ((w & 0x0000000000ff0000ull) << 24) | ((w & 0x00000000ff000000ull) << 8) |
+            ((w & 0x000000ff00000000ull) >> 8) | ((w & 0x0000ff0000000000ull) >> 24) |
+            ((w & 0x00ff000000000000ull) >> 40) | ((w & 0xff00000000000000ull) >> 56);
+#endif
     }
     return w;
 }
@@ -79,8 +87,16 @@ inline bool same(const BuiltinNameKey& a, const BuiltinNameKey& b) noexcept {
 // One halving step of the lower bound per instantiation: the answer lies in
 // [first, first + Count]. The range halves the same way whatever the comparison says, so
 // the steps and their offsets are known before the search begins.
+#if defined(__GNUC__)
+#define KINETROPE_ALWAYS_INLINE [[gnu::always_inline]] inline
+#elif defined(_MSC_VER)
+#define KINETROPE_ALWAYS_INLINE __forceinline
+#else
+#define KINETROPE_ALWAYS_INLINE inline
+#endif
+
 template <std::size_t Count>
-[[gnu::always_inline]] inline std::size_t narrow(const BuiltinNameKey* keys, std::size_t first,
+KINETROPE_ALWAYS_INLINE std::size_t narrow(const BuiltinNameKey* keys, std::size_t first,
                                                  const BuiltinNameKey& query) noexcept {
     if constexpr (Count <= 1) {
         return first;
@@ -91,7 +107,9 @@ template <std::size_t Count>
             // A conditional move here would put every probe's load behind the comparison
             // before it; a predicted branch lets the probes run ahead. The empty statement
             // keeps the compiler from making the move.
+#if defined(__GNUC__)
             asm volatile("");
+#endif
         }
         return narrow<Count - half>(keys, first, query);
     }

@@ -87,7 +87,9 @@ Offset3 evaluate_strokes(int pip, int period, std::span<const Stroke> strokes) n
     const int c = floor_mod(pip, period);
     // Each rudiment's call is inlined over its constant list; unrolled, every stroke's
     // onset, length and amplitude become constants and its idle test a comparison or two.
+#if defined(__GNUC__)
 #pragma GCC unroll 16
+#endif
     for (const Stroke& s : strokes) {
         // With 0 <= onset < period the difference lies in (-period, period), so one
         // conditional add is the floor modulo without a division per stroke.

@@ -43,7 +43,7 @@ std::vector<Violation> check_distinct(const std::vector<MadeBlock>& made);
 // Runs the checker on deliberately broken blocks; returns the number of failures.
 int run_self_test();
 
-// Writes builtin_table.cpp, builtin_samples.bin and builtin_samples.S into dir.
+// Writes builtin_table.cpp and builtin_samples.cpp into dir.
 void write_table_sources(const std::string& dir, const std::vector<MadeBlock>& made);
 // Writes one CSV per block and index.csv into dir.
 void write_dump(const std::string& dir, const std::vector<MadeBlock>& made);
