@@ -98,3 +98,49 @@ def test_stub_matches_the_module(tmp_path):
          "--mypy-config-file", str(tmp_path / "mypy.ini")],
         capture_output=True, text=True, cwd=tmp_path, env=env, check=False)
     assert result.returncode == 0, result.stdout + result.stderr
+
+
+# The interpreter check follows the headers the module was compiled against: this module
+# was built for the interpreter running the suite. A stand-in Py_GetVersion, preloaded into
+# a child interpreter, shows the module each version string a future or past release
+# could report.
+COMPILED_FOR = f"{sys.version_info.major}.{sys.version_info.minor}"
+OTHER_MINOR = f"{sys.version_info.major}.{sys.version_info.minor + 1}"
+
+
+@pytest.fixture(scope="module")
+def version_shim(tmp_path_factory):
+    cc = shutil.which("cc") or shutil.which("gcc") or shutil.which("clang")
+    if cc is None:
+        pytest.skip("no C compiler to build the stand-in Py_GetVersion")
+    folder = tmp_path_factory.mktemp("shim")
+    source = folder / "version.c"
+    source.write_text('#include <stdlib.h>\n'
+                      'const char* Py_GetVersion(void) { return getenv("KINETROPE_FAKE_VERSION"); }\n')
+    shim = folder / "libversion.so"
+    subprocess.run([cc, "-shared", "-fPIC", "-o", str(shim), str(source)], check=True)
+    return shim
+
+
+@pytest.mark.skipif(not sys.platform.startswith("linux"), reason="preloading is Linux's")
+@pytest.mark.parametrize("version, accepted", [
+    (f"{COMPILED_FOR}.9 (main, Jan  1 2026, 00:00:00) [GCC 12.2.0]", True),
+    (COMPILED_FOR, True),
+    (f"{OTHER_MINOR}.1 (main, Jan  1 2026, 00:00:00) [GCC 12.2.0]", False),
+    (f"{COMPILED_FOR}0 (main)", False),
+    ("3.1.2 (main)", False),
+])
+def test_the_interpreter_check_follows_the_compiled_headers(version_shim, version, accepted):
+    runtime = str(Path(kinetrope.__file__).resolve().parent)
+    preload = os.pathsep.join(filter(None, [os.environ.get("LD_PRELOAD"), str(version_shim)]))
+    env = dict(os.environ, LD_PRELOAD=preload, KINETROPE_FAKE_VERSION=version,
+               PYTHONPATH=os.pathsep.join(filter(None, [runtime, os.environ.get("PYTHONPATH")])))
+    code = ("try:\n    import kinetrope\nexcept ImportError as e:\n    print(e)\n"
+            "else:\n    print('imported', kinetrope.bounce(32).x)\n")
+    out = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, env=env,
+                         check=True).stdout.strip()
+    if accepted:
+        assert out == "imported 1.0"
+    else:
+        assert out == (f"Python version mismatch: module was compiled for Python {COMPILED_FOR}, "
+                       f"but the interpreter version is incompatible: {version}.")
