@@ -9,7 +9,6 @@ import importlib.util
 import math
 import re
 import struct
-import subprocess
 from pathlib import Path
 
 import pytest
@@ -45,40 +44,20 @@ RUDIMENTS = [
 RUDIMENT_NAMES = [r[0] for r in RUDIMENTS]
 
 
-def generator():
-    """The catalogue generator of the build tree that made the module under test."""
-    path = Path(kinetrope.__file__).resolve().parent / "kinetrope_gen"
-    if not path.exists():
-        pytest.skip("the catalogue generator is not beside the module (not a build tree)")
-    return path
-
-
-@functools.cache
-def defined_names():
-    """Names the generator has a maker for, in table order."""
-    result = subprocess.run([str(generator()), "--list-defined"], capture_output=True,
-                            text=True, check=True)
-    return result.stdout.split()
-
-
 @functools.cache
 def listing():
     return kinetrope.catalogue()
 
 
 @functools.cache
-def present():
+def builtins():
     return {e["name"]: e for e in listing()[len(RUDIMENTS):]}
 
 
 @functools.cache
 def block(name):
-    period = present()[name]["period_pips"]
+    period = builtins()[name]["period_pips"]
     return [kinetrope.sample(name, p).as_tuple() for p in range(period)]
-
-
-def present_records():
-    return [r for r in records.expected_records() if r[0] in present()]
 
 
 # ---- the listing against the record list ------------------------------------------
@@ -102,21 +81,14 @@ def test_the_rules_compose_the_whole_table():
     assert dims == {1: 29, 2: 321, 3: 1366}
 
 
-def test_absent_records_are_exactly_those_without_a_generator():
-    assert list(present()) == defined_names()
-    expected = {r[0] for r in records.expected_records()}
-    assert set(present()) <= expected
-
-
 def test_listing_follows_table_order():
-    order = [r[0] for r in present_records()]
-    assert list(present()) == order
+    assert list(builtins()) == [r[0] for r in records.expected_records()]
 
 
-def test_present_records_match_the_rules():
+def test_every_record_matches_the_rules():
     wrong = []
-    for name, description, period, dims, _ in present_records():
-        e = present()[name]
+    for name, description, period, dims, _ in records.expected_records():
+        e = builtins()[name]
         if (e["period_pips"], e["dimensions"]) != (period, dims):
             wrong.append((name, "period/dimensions", e["period_pips"], e["dimensions"]))
         if description is not None and e["description"] != description:
@@ -125,7 +97,7 @@ def test_present_records_match_the_rules():
 
 
 def test_descriptions_keep_their_shape():
-    for e in present().values():
+    for e in builtins().values():
         raw = e["description"].encode()
         assert 43 <= len(raw) <= 235, e["name"]
         assert "\n" not in e["description"]
@@ -139,12 +111,10 @@ def test_descriptions_keep_their_shape():
 
 
 def test_the_two_worded_notes_keep_the_quoted_text():
-    entries = present()
+    entries = builtins()
     for motion in ("bounce", "step", "orbit", "glide"):
         for name, check in ((f"beat_speed_garage_{motion}", "speed"),
                             (f"beat_amen_four_bar_{motion}", "amen")):
-            if name not in entries:
-                continue
             note = entries[name]["description"].split(". ", 1)[1]
             if check == "speed":
                 assert note.startswith(records.SPEED_GARAGE_LEAD)
@@ -163,13 +133,11 @@ def test_catalogue_starts_with_the_rudiments():
     head = [(e["name"], e["description"], e["period_pips"], e["dimensions"])
             for e in listing()[:15]]
     assert head == RUDIMENTS
-    assert len(listing()) == 15 + len(present())
-    if len(present()) == 1716:
-        assert len(listing()) == 1731
-        assert listing()[15]["name"] == "lfo_breathe"
-        assert listing()[-1] == {"name": "beat_dembow_push_ricochet",
-                                 "description": listing()[-1]["description"],
-                                 "period_pips": 512, "dimensions": 3}
+    assert len(listing()) == 1731
+    assert listing()[15]["name"] == "lfo_breathe"
+    assert listing()[-1] == {"name": "beat_dembow_push_ricochet",
+                             "description": listing()[-1]["description"],
+                             "period_pips": 512, "dimensions": 3}
 
 
 def test_catalogue_entries_are_plain_dicts_in_key_order():
@@ -199,7 +167,7 @@ def test_catalogue_signature():
 
 def one_record_per_period():
     by_period = {}
-    for name, e in present().items():
+    for name, e in builtins().items():
         by_period.setdefault(e["period_pips"], name)
     return sorted(by_period.items())
 
@@ -210,10 +178,7 @@ def one_record_per_period():
     lambda p: (300, 300 % p)],
     ids=["-1", "P", "-P", "2P+5", "int-min", "int-max", "300"])
 def test_pips_wrap_by_floor_modulo(pip_of):
-    cases = one_record_per_period()
-    if not cases:
-        pytest.skip("no built-in record is generated yet")
-    for period, name in cases:
+    for period, name in one_record_per_period():
         pip, entry = pip_of(period)
         assert kinetrope.sample(name, pip).as_tuple() == block(name)[entry], (name, pip)
 
@@ -222,16 +187,12 @@ def test_pinned_floor_modulo_entries():
     # Independent of Python's %: the entries the table's periods must give at the extremes.
     pinned = {160: (32, 127), 448: (320, 127), 512: (0, 511), 1024: (0, 1023), 768: (256, 511)}
     for period, (at_min, at_max) in pinned.items():
-        names = [n for n, e in present().items() if e["period_pips"] == period]
-        if not names:
-            continue
+        names = [n for n, e in builtins().items() if e["period_pips"] == period]
         assert kinetrope.sample(names[0], INT_MIN).as_tuple() == block(names[0])[at_min]
         assert kinetrope.sample(names[0], INT_MAX).as_tuple() == block(names[0])[at_max]
 
 
 def test_lfo_breathe_values():
-    if "lfo_breathe" not in present():
-        pytest.skip("lfo_breathe is not generated yet")
     assert kinetrope.sample("lfo_breathe", 64).as_tuple() == (0.8, 0.0, 0.0)
     assert kinetrope.sample("lfo_breathe", -64).as_tuple() == (-0.8, 0.0, 0.0)
     assert kinetrope.sample("lfo_breathe", 32).x == 0.565685424949
@@ -245,7 +206,7 @@ def test_sampling_a_rudiment_by_name_is_the_rudiment(name, pip):
 
 
 def near_misses():
-    names = RUDIMENT_NAMES + sorted(present())[:3] + sorted(present())[-3:]
+    names = RUDIMENT_NAMES + sorted(builtins())[:3] + sorted(builtins())[-3:]
     for name in names:
         yield name[:-1]
         yield name + "_"
@@ -284,9 +245,9 @@ def test_every_neighbour_of_every_name_is_told_apart():
     # The names sort next to each other in the index: each one's closest neighbours in
     # byte order (one byte less, one more, the last byte one off) must miss unless they
     # are names themselves, whichever branch of the search they end in.
-    names = set(RUDIMENT_NAMES) | set(present())
+    names = set(RUDIMENT_NAMES) | set(builtins())
     faults = []
-    for name in sorted(present()):
+    for name in sorted(builtins()):
         last = name[-1]
         for other in (name[:-1], name + "_", name + "\x00", name + "z",
                       name[:-1] + chr(ord(last) - 1), name[:-1] + chr(ord(last) + 1)):
@@ -302,7 +263,7 @@ def test_every_neighbour_of_every_name_is_told_apart():
 
 @pytest.mark.parametrize("kind", [bytes, bytearray])
 def test_bytes_names_are_taken_as_they_stand(kind):
-    names = RUDIMENT_NAMES[:3] + sorted(present())[:2]
+    names = RUDIMENT_NAMES[:3] + sorted(builtins())[:2]
     for name in names:
         assert (kinetrope.sample(kind(name.encode()), 77).as_tuple()
                 == kinetrope.sample(name, 77).as_tuple())
@@ -354,9 +315,9 @@ def test_every_call_returns_a_new_offset():
 
 # ---- the data rules, checked on the module's own samples ------------------------------
 
-def test_every_present_block_obeys_the_value_rules():
+def test_every_block_obeys_the_value_rules():
     faults = []
-    for name, e in present().items():
+    for name, e in builtins().items():
         values = block(name)
         moved_y = any(v[1] != 0.0 for v in values)
         moved_z = any(v[2] != 0.0 for v in values)
@@ -384,7 +345,7 @@ def test_every_present_block_obeys_the_value_rules():
 
 def test_no_two_blocks_are_equal():
     seen = {}
-    for name in present():
+    for name in builtins():
         key = tuple(block(name))
         assert key not in seen, (name, seen.get(key))
         seen[key] = name

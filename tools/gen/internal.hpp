@@ -16,8 +16,9 @@ void check_record_list();
 std::size_t record_position(std::string_view name);
 void set_data_dir(std::string dir);
 
-// Runs every family registration once; define() refuses unknown and repeated names.
-void run_family_registrations();
+// Runs every family registration once, but that of the family named by without;
+// define() refuses unknown and repeated names.
+void run_family_registrations(const std::string& without = "");
 // The maker defined for a record, or nullptr.
 const Maker* maker_for(std::string_view name);
 std::size_t defined_count();

@@ -1,5 +1,6 @@
-// kinetrope_gen: makes every defined block of the built-in table, proves each against
-// the data rules and writes the table sources (--out) or a CSV dump (--dump).
+// kinetrope_gen: makes every block of the built-in table, proves each against the data
+// rules and writes the table sources (--out) or a CSV dump (--dump). A record without a
+// maker is a broken rule like any other: the table is written whole or not at all.
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -14,17 +15,17 @@ int usage() {
                  "usage: kinetrope_gen --self-test\n"
                  "       kinetrope_gen --data DIR --out DIR\n"
                  "       kinetrope_gen --data DIR --dump DIR [--only PREFIX]\n"
-                 "       kinetrope_gen --list-defined\n");
+                 "       (--without FAMILY leaves one family's file out, to prove the refusal)\n");
     return 2;
 }
 
 struct Options {
     bool self_test = false;
-    bool list_defined = false;
     std::string data;
     std::string out;
     std::string dump;
     std::string only;
+    std::string without;
     bool has_data = false;
 };
 
@@ -34,7 +35,7 @@ int generate(const Options& opt) {
     if (opt.has_data) {
         set_data_dir(opt.data);
     }
-    run_family_registrations();
+    run_family_registrations(opt.without);
     std::vector<MadeBlock> made;
     std::vector<Violation> broken;
     for (const Record& r : records()) {
@@ -43,6 +44,7 @@ int generate(const Options& opt) {
         }
         const Maker* maker = maker_for(r.name);
         if (maker == nullptr) {
+            broken.push_back(Violation{"maker", r.name + ": no family defines its maker"});
             continue;
         }
         Block block;
@@ -70,7 +72,7 @@ int generate(const Options& opt) {
                     opt.dump.c_str());
     } else if (broken.empty()) {
         write_table_sources(opt.out, made);
-        std::printf("emitted %zu of %zu records\n", made.size(), records().size());
+        std::printf("emitted %zu records\n", made.size());
     }
     if (!broken.empty()) {
         std::fprintf(stderr, "kinetrope_gen: %zu broken rule%s%s\n", broken.size(),
@@ -96,8 +98,6 @@ int main(int argc, char** argv) {
         };
         if (arg == "--self-test") {
             opt.self_test = true;
-        } else if (arg == "--list-defined") {
-            opt.list_defined = true;
         } else if (arg == "--data") {
             if (!value(opt.data)) {
                 return usage();
@@ -115,6 +115,10 @@ int main(int argc, char** argv) {
             if (!value(opt.only)) {
                 return usage();
             }
+        } else if (arg == "--without") {
+            if (!value(opt.without)) {
+                return usage();
+            }
         } else {
             return usage();
         }
@@ -126,17 +130,6 @@ int main(int argc, char** argv) {
             }
             kgen::check_record_list();
             return kgen::run_self_test() == 0 ? 0 : 1;
-        }
-        if (opt.list_defined) {
-            // The records that have a maker, in table order, without making them.
-            kgen::check_record_list();
-            kgen::run_family_registrations();
-            for (const kgen::Record& r : kgen::records()) {
-                if (kgen::maker_for(r.name) != nullptr) {
-                    std::printf("%s\n", r.name.c_str());
-                }
-            }
-            return 0;
         }
         if (opt.out.empty() == opt.dump.empty() || (!opt.only.empty() && opt.dump.empty())) {
             return usage();
