@@ -29,16 +29,19 @@ constexpr int kBars = 4;
 constexpr double kTick = -0.35;
 constexpr double kWidth = 14.0;
 
+constexpr const char* kDescription =
+    "A four-bar grid keeps its pulse spacing while a two-accent motif migrates between bars.";
+
 }  // namespace
 
-KGEN_FAMILY(accent_walk) {
+KGEN_FAMILY(accent_walk, .peak_low = 0.2561, .peak_high = 0.3139, .step = 0.077) {
     int index = 0;
     for (const Member& m : kMembers) {
         // Peaks spread over the family's range, member by member.
         const double peak = 0.26 + 0.003 * index++;
         const std::string name =
             "accent_walk_" + std::to_string(m.n) + "_" + std::to_string(m.k);
-        kgen::define(name, [m, peak](const kgen::Record& r) {
+        kgen::define(name, 1024, 3, kDescription, [m, peak](const kgen::Record& r) {
             const int bar_pips = r.period / kBars;
             std::vector<Pulse> score;
             for (int bar = 0; bar < kBars; ++bar) {

@@ -14,9 +14,10 @@
 namespace {
 
 constexpr double kPeak = 0.85;
-// The family's largest step between neighbouring pips, less a hair so that the final
-// twelve-place rounding cannot lift a softened step over it.
-constexpr double kStepBound = 0.192 - 1e-9;
+// The family's largest step between neighbouring pips; the softening aims a hair below it
+// so that the final twelve-place rounding cannot lift a softened step over it.
+constexpr double kStep = 0.192;
+constexpr double kStepBound = kStep - 1e-9;
 constexpr int kSamples = 256;
 
 struct Member {
@@ -94,9 +95,12 @@ void soften_fast_stretches(std::vector<double>& v) {
 
 }  // namespace
 
-KGEN_FAMILY(akwf) {
+KGEN_FAMILY(akwf, .peak_low = kPeak, .peak_high = kPeak, .step = kStep) {
     for (const Member& m : kMembers) {
-        kgen::define(m.name, [m](const kgen::Record& r) {
+        const std::string description = std::string(m.file) +
+                                        ".h: an actual CC0 waveform slowed to a four-beat "
+                                        "position loop.";
+        kgen::define(m.name, kSamples, 1, description, [m](const kgen::Record& r) {
             if (r.period != kSamples) {
                 throw std::runtime_error("akwf: one source sample per pip needs a 256-pip period");
             }

@@ -106,15 +106,18 @@ Sample tip(const Arm& a, double th) {
     return {x, y, z};
 }
 
+constexpr const char* kDescription =
+    "Tip position of two kinematically driven links; not a dynamics simulation or anatomical "
+    "model.";
+
 }  // namespace
 
-KGEN_FAMILY(arm) {
-    const std::vector<Arm>& list = members();
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        const Arm arm = list[i];
-        const std::string name =
-            (i < 9 ? "arm_coupled_0" : "arm_coupled_") + std::to_string(i + 1);
-        kgen::define(name, [arm](const kgen::Record& r) {
+KGEN_FAMILY(arm, .peak_low = 0.8199, .peak_high = 0.82, .step = 0.027) {
+    int number = 0;
+    for (const Arm& arm : members()) {
+        const std::string name = "arm_coupled_" + kgen::two_digits(++number);
+        const int dimensions = arm.third == Third::none ? 2 : 3;
+        kgen::define(name, 1024, dimensions, kDescription, [arm](const kgen::Record& r) {
             kgen::Block block =
                 kgen::sample_theta(r.period, [&](double th) { return tip(arm, th); });
             Sample mean;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "gen/beat_motions.hpp"
 #include "gen/beat_score.hpp"
@@ -13,29 +14,51 @@
 
 namespace {
 
-// Grooves from this position on use the newer first motions.
-constexpr std::size_t kNewerFrom = 36;
+using kgen::beat::GrooveRow;
+using kgen::beat::kFirstMotions;
+using kgen::beat::kMotions;
 
-struct Member {
-    std::size_t groove;
-    std::size_t motion;
+// Grooves from this position on are the later set: they use the newer first motions, and
+// all their members follow those of the earlier grooves in the table.
+constexpr std::size_t kNewerFrom = 36;
+constexpr int kBarPips = 256;
+
+// Grooves whose bounce and step patterns move on two axes only.
+constexpr std::string_view kFlatBounceStep[] = {
+    "four_floor",   "house_classic",   "house_shuffle", "house_jack",    "techno_drive",
+    "techno_toms",  "techno_broken",   "techno_polymeter", "ukg_two_step", "ukg_skip",
+    "ukg_four_four", "grime_sparse",   "grime_syncopated", "jungle_chops", "jungle_ghosts",
+    "jungle_switch", "dnb_two_step",   "dnb_rolling",   "electro",       "rave_breaks",
+    "dembow",       "disco",           "jersey_five",   "baile_toms",
 };
 
-Member member_of(const std::string& name) {
-    const auto& gs = kgen::beat::grooves();
-    for (std::size_t m = 0; m < kgen::beat::kMotionKeys.size(); ++m) {
-        const std::string tail = "_" + std::string(kgen::beat::kMotionKeys[m]);
-        if (name.size() <= tail.size() + 5 || !name.ends_with(tail)) {
-            continue;
-        }
-        const std::string key = name.substr(5, name.size() - 5 - tail.size());
-        for (std::size_t g = 0; g < gs.size(); ++g) {
-            if (key == gs[g].key) {
-                return Member{g, m};
+int dimensions(const GrooveRow& g, std::size_t motion) {
+    const std::string_view key = g.key;
+    if (key == "four_floor" && motion == 2) {
+        return 2;  // orbit of the bare pulse stays in the plane
+    }
+    if (motion < 2) {
+        for (const std::string_view flat : kFlatBounceStep) {
+            if (key == flat) {
+                return 2;
             }
         }
     }
-    throw std::runtime_error("no groove and motion make " + name);
+    return 3;
+}
+
+// "label — title. sentence": the first motions end with the groove's note, or with their
+// newer sentence for the later grooves; the others with their own.
+std::string description(const GrooveRow& g, std::size_t motion, bool newer) {
+    const kgen::beat::Motion& m = kMotions[motion];
+    std::string text = std::string(g.label) + " \xE2\x80\x94 ";
+    if (motion >= kFirstMotions) {
+        return text.append(m.title).append(". ").append(m.tail);
+    }
+    if (newer) {
+        return text.append(m.newer_title).append(". ").append(m.newer_tail);
+    }
+    return text.append(m.title).append(". ").append(g.note);
 }
 
 // Rules the checker cannot know: a peak of 0.92 is reached at one pip only, and no loop
@@ -57,24 +80,40 @@ void require_shape(const std::string& name, const kgen::Block& block) {
     }
 }
 
+void declare(std::size_t groove, std::size_t motion) {
+    const GrooveRow& row = kgen::beat::grooves()[groove];
+    const bool newer = groove >= kNewerFrom;
+    const std::string name =
+        "beat_" + std::string(row.key) + "_" + std::string(kMotions[motion].key);
+    kgen::define(name, row.bars * kBarPips, dimensions(row, motion),
+                 description(row, motion, newer), [groove, motion, newer](const kgen::Record& r) {
+                     const kgen::beat::Score score =
+                         kgen::beat::make_score(kgen::beat::grooves()[groove]);
+                     kgen::Block block = kgen::beat::make_motion(motion, newer, score);
+                     require_shape(r.name, block);
+                     return block;
+                 });
+}
+
 }  // namespace
 
-KGEN_FAMILY(beat) {
-    for (const kgen::Record& rec : kgen::records()) {
-        if (rec.family != "beat") {
-            continue;
+KGEN_FAMILY(beat, .peak_low = 0.1552, .peak_high = 0.92, .step = 0.268) {
+    const std::size_t grooves = kgen::beat::grooves().size();
+    // The earlier grooves with their first motions, then with the others; then the later
+    // grooves with every motion.
+    for (std::size_t g = 0; g < kNewerFrom; ++g) {
+        for (std::size_t m = 0; m < kFirstMotions; ++m) {
+            declare(g, m);
         }
-        const Member m = member_of(rec.name);
-        const kgen::beat::GrooveRow& row = kgen::beat::grooves()[m.groove];
-        if (row.bars * 256 != rec.period) {
-            throw std::runtime_error(rec.name + ": the groove's bars do not give its period");
+    }
+    for (std::size_t g = 0; g < kNewerFrom; ++g) {
+        for (std::size_t m = kFirstMotions; m < kMotions.size(); ++m) {
+            declare(g, m);
         }
-        kgen::define(rec.name, [m](const kgen::Record& r) {
-            const auto& g = kgen::beat::grooves()[m.groove];
-            const kgen::beat::Score score = kgen::beat::make_score(g);
-            kgen::Block block = kgen::beat::make_motion(m.motion, m.groove >= kNewerFrom, score);
-            require_shape(r.name, block);
-            return block;
-        });
+    }
+    for (std::size_t g = kNewerFrom; g < grooves; ++g) {
+        for (std::size_t m = 0; m < kMotions.size(); ++m) {
+            declare(g, m);
+        }
     }
 }

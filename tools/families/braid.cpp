@@ -55,11 +55,15 @@ kgen::Sample point(const Braid& t, double th) {
     return {r * std::cos(t.a * th), r * std::sin(t.a * th), z};
 }
 
+constexpr const char* kDescription =
+    "An offset tube centreline and a rolling cross-section with a second depth ripple.";
+
 }  // namespace
 
-KGEN_FAMILY(braid) {
+KGEN_FAMILY(braid, .peak_low = 0.8198, .peak_high = 0.82, .step = 0.026) {
     for (const Braid& t : members()) {
-        kgen::define(std::string("braid_") + t.suffix, [t](const kgen::Record& r) {
+        const std::string name = std::string("braid_") + t.suffix;
+        kgen::define(name, 1024, 3, kDescription, [t](const kgen::Record& r) {
             kgen::Block block =
                 kgen::sample_theta(r.period, [&](double th) { return point(t, th); });
             kgen::scale_to_peak(block, 0.82);

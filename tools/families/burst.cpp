@@ -23,13 +23,16 @@ constexpr double kFade = 0.82;
 constexpr double kNoteWidth = 14.0;  // narrowed to the burst's spacing below
 constexpr double kSettleWidth = 22.0;
 
+constexpr const char* kDescription =
+    "Three unevenly subdivided directional bursts, deliberate gaps and a late settling accent.";
+
 }  // namespace
 
-KGEN_FAMILY(burst) {
+KGEN_FAMILY(burst, .peak_low = kPeak, .peak_high = kPeak, .step = 0.097) {
     for (const auto& m : kMembers) {
         const std::string name = "burst_" + std::to_string(m[0]) + "_" + std::to_string(m[1]) +
                                  "_" + std::to_string(m[2]);
-        kgen::define(name, [&m](const kgen::Record& r) {
+        kgen::define(name, 512, 3, kDescription, [&m](const kgen::Record& r) {
             std::vector<Pulse> score;
             for (int axis = 0; axis < 3; ++axis) {
                 const int n = m[axis];

@@ -89,16 +89,19 @@ void entry(std::vector<Pulse>& score, const std::vector<Onset>& line, long start
     }
 }
 
+constexpr const char* kDescription =
+    "A rational-beat motif passes between lateral and depth lanes, with an altered second-half "
+    "response.";
+
 }  // namespace
 
-KGEN_FAMILY(canon) {
+KGEN_FAMILY(canon, .peak_low = 0.279, .peak_high = 0.311, .step = 0.080) {
     int number = 0;
     for (const Motif& m : kMotifs) {
-        ++number;
+        const std::string stem = "canon_" + kgen::two_digits(++number);
         for (const bool late : {false, true}) {
-            const std::string name = std::string("canon_") + (number < 10 ? "0" : "") +
-                                     std::to_string(number) + (late ? "_late" : "_close");
-            kgen::define(name, [&m, late](const kgen::Record& r) {
+            const std::string name = stem + (late ? "_late" : "_close");
+            kgen::define(name, 512, 3, kDescription, [&m, late](const kgen::Record& r) {
                 const long dn = late ? m.late_num : m.close_num;
                 const long dd = late ? m.late_den : m.close_den;
                 const std::vector<Onset> motif = onsets(m.notes, 1, 1);

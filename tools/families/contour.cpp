@@ -62,15 +62,17 @@ kgen::Sample point(const Contour& c, double u) {
     return {x, y, z};
 }
 
+constexpr const char* kDescription =
+    "Signed-power oval edges with local ripples and an asymmetric bow.";
+
 }  // namespace
 
-KGEN_FAMILY(contour) {
-    const std::vector<Contour>& list = members();
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        const std::string name =
-            (i < 9 ? "contour_shaped_0" : "contour_shaped_") + std::to_string(i + 1);
-        const Contour c = list[i];
-        kgen::define(name, [c](const kgen::Record& r) {
+KGEN_FAMILY(contour, .peak_low = 0.8199, .peak_high = 0.82, .step = 0.043) {
+    int number = 0;
+    for (const Contour& c : members()) {
+        const std::string name = "contour_shaped_" + kgen::two_digits(++number);
+        const int dimensions = c.depth_waves > 0 ? 3 : 2;
+        kgen::define(name, 1024, dimensions, kDescription, [c](const kgen::Record& r) {
             kgen::Block block =
                 kgen::curve::by_arc_length(r.period, [&](double u) { return point(c, u); });
             kgen::scale_to_peak(block, 0.82);

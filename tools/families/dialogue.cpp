@@ -41,15 +41,21 @@ double follow(int k) {
     return v;
 }
 
+constexpr const char* kDescription =
+    "Different eighth-note group lengths pass a phrase between directions, with late pickup "
+    "responses.";
+
 }  // namespace
 
-KGEN_FAMILY(dialogue) {
+KGEN_FAMILY(dialogue, .peak_low = kPeak, .peak_high = kPeak, .step = 0.059) {
     for (const std::vector<int>& groups : kMembers) {
         std::string name = "dialogue";
+        int eighths = 0;
         for (const int g : groups) {
             name += "_" + std::to_string(g);
+            eighths += g;
         }
-        kgen::define(name, [&groups](const kgen::Record& r) {
+        kgen::define(name, kEighth * eighths, 3, kDescription, [&groups](const kgen::Record& r) {
             std::vector<Pulse> score;
             int start = 0;
             for (std::size_t i = 0; i < groups.size(); ++i) {

@@ -97,14 +97,17 @@ kgen::Block make(const Phrase& f, int period) {
     return block;
 }
 
+constexpr const char* kDescription =
+    "Two unequal lift-and-hold gestures, a transfer and a settling return; holds have finite "
+    "musical duration.";
+
 }  // namespace
 
-KGEN_FAMILY(dwell) {
-    const std::vector<Phrase>& list = members();
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        const Phrase f = list[i];
-        const std::string name =
-            (i < 9 ? "dwell_phrase_0" : "dwell_phrase_") + std::to_string(i + 1);
-        kgen::define(name, [f](const kgen::Record& r) { return make(f, r.period); });
+KGEN_FAMILY(dwell, .peak_low = 0.8199, .peak_high = 0.82, .step = 0.029) {
+    int number = 0;
+    for (const Phrase& f : members()) {
+        const std::string name = "dwell_phrase_" + kgen::two_digits(++number);
+        kgen::define(name, 1024, 3, kDescription,
+                     [f](const kgen::Record& r) { return make(f, r.period); });
     }
 }

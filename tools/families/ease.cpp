@@ -45,23 +45,29 @@ double elastic(double t) {
 
 struct Member {
     const char* name;
+    const char* description;
     double (*curve)(double);
     double amplitude;  // the outward target
     bool scale;        // scaled so that the stored peak is exactly the amplitude
 };
 
+constexpr const char* kAttributed =
+    "An attributed D3 easing curve, assembled into a closed outward-and-return loop.";
+
 constexpr Member kMembers[] = {
-    {"ease_rebound", bounce_out, 0.8, false},
-    {"ease_anticipate", back_in, 0.8, false},
-    {"ease_overshoot", back_out, 0.8, true},
-    {"ease_elastic", elastic, 0.8, true},
+    {"ease_rebound", kAttributed, bounce_out, 0.8, false},
+    {"ease_anticipate", kAttributed, back_in, 0.8, false},
+    {"ease_overshoot", kAttributed, back_out, 0.8, true},
+    {"ease_elastic",
+     "Original windowed, decaying oscillation; not a copied D3 curve. Peak scaled to .8.",
+     elastic, 0.8, true},
 };
 
 }  // namespace
 
-KGEN_FAMILY(ease) {
+KGEN_FAMILY(ease, .peak_low = 0.65, .peak_high = 0.8, .step = 0.057) {
     for (const Member& m : kMembers) {
-        kgen::define(m.name, [m](const kgen::Record& r) {
+        kgen::define(m.name, 256, 1, m.description, [m](const kgen::Record& r) {
             const int half = r.period / 2;
             kgen::Block block = kgen::sample_pips(r.period, [&](int p) {
                 const int outward = p <= half ? p : r.period - p;

@@ -68,13 +68,17 @@ constexpr int kCounts[] = {3, 4, 5, 6};
 constexpr double kLastEcho = 0.22;
 constexpr double kWidth = 12.0;
 
+constexpr const char* kDescription =
+    "An original decaying call and a differently directed answer; echo spacing is preserved as "
+    "fractions.";
+
 }  // namespace
 
-KGEN_FAMILY(echo) {
+KGEN_FAMILY(echo, .peak_low = 0.2489, .peak_high = 0.31, .step = 0.075) {
     for (const int n : kCounts) {
         for (const Style& s : kStyles) {
             const std::string name = std::string("echo_") + s.key + "_" + std::to_string(n);
-            kgen::define(name, [s, n](const kgen::Record& r) {
+            kgen::define(name, 512, 3, kDescription, [s, n](const kgen::Record& r) {
                 std::vector<Pulse> score;
                 score.push_back({0.0, kWidth, {1.0, 0.4, 0.0}});
                 long at_num = 0;  // the onset so far, at_num / at_den beats

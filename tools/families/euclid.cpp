@@ -20,13 +20,16 @@ constexpr Member kMembers[] = {
 
 constexpr int kStepPips = 32;
 
+constexpr const char* kDescription =
+    "Evenly distributed accents with alternating sides; first onset is the phrase accent.";
+
 }  // namespace
 
-KGEN_FAMILY(euclid) {
+KGEN_FAMILY(euclid, .peak_low = 0.75, .peak_high = 0.75, .step = 0.064) {
     for (const Member& m : kMembers) {
         const std::string name =
             "euclid_" + std::to_string(m.onsets) + "_" + std::to_string(m.steps);
-        kgen::define(name, [m](const kgen::Record& r) {
+        kgen::define(name, kStepPips * m.steps, 2, kDescription, [m](const kgen::Record& r) {
             std::vector<kgen::Pulse> score;
             for (int i = 0; i < m.onsets; ++i) {
                 const int step = (i * m.steps + m.onsets - 1) / m.onsets;  // ceil(i n / k)

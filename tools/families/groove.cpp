@@ -24,13 +24,14 @@ struct Hit {
 
 struct Groove {
     const char* key;
+    const char* excerpt;  // which excerpt, and where it stands in the source
     std::vector<Hit> hits;
 };
 
 using D = Drum;
 
 const std::vector<Groove> kGrooves = {
-    {"groove_a",
+    {"groove_a", "A (4–12 source beats)",
      {{0, D::kick, 0.70, 0},    {0, D::hat, 0.45, -1},   {2, D::hat, 0.30, 2},
       {3, D::kick, 0.50, 1},    {4, D::snare, 0.74, 3},  {4, D::hat, 0.45, -1},
       {6, D::hat, 0.30, 2},     {7, D::ghost, 0.22, -2}, {8, D::hat, 0.45, 0},
@@ -43,7 +44,7 @@ const std::vector<Groove> kGrooves = {
       {25, D::ghost, 0.18, -2}, {26, D::kick, 0.60, 0},  {26, D::hat, 0.30, 3},
       {28, D::snare, 0.73, 2},  {28, D::hat, 0.45, 0},   {29, D::ghost, 0.25, -3},
       {30, D::hat, 0.30, 2},    {31, D::ghost, 0.30, -2}}},
-    {"groove_b",
+    {"groove_b", "B (36–44 source beats)",
      {{0, D::kick, 0.90, 0},    {0, D::hat, 0.50, -1},   {2, D::hat, 0.35, 2},
       {3, D::ghost, 0.20, -3},  {4, D::snare, 0.85, 3},  {4, D::hat, 0.50, -1},
       {5, D::ghost, 0.15, -2},  {6, D::kick, 0.60, 1},   {6, D::hat, 0.35, 2},
@@ -79,7 +80,7 @@ kgen::Pulse pulse(const Hit& h, bool played) {
 
 }  // namespace
 
-KGEN_FAMILY(groove) {
+KGEN_FAMILY(groove, .peak_low = 0.6488, .peak_high = 1.0, .step = 0.135) {
     for (const Groove& g : kGrooves) {
         double loudest = 0.0;
         for (const Hit& h : g.hits) {
@@ -87,7 +88,10 @@ KGEN_FAMILY(groove) {
         }
         for (const bool played : {true, false}) {
             const std::string name = std::string(g.key) + (played ? "_played" : "_grid");
-            kgen::define(name, [&g, played, loudest](const kgen::Record& r) {
+            const std::string description =
+                std::string("Two-bar funk excerpt ") + g.excerpt + ", " +
+                (played ? "performed microtiming." : "same hits quantised to sixteenths.");
+            kgen::define(name, 512, 2, description, [&g, played, loudest](const kgen::Record& r) {
                 std::vector<kgen::Pulse> score;
                 for (const Hit& h : g.hits) {
                     score.push_back(pulse(h, played));

@@ -25,15 +25,18 @@ constexpr double kAccentSide = 0.6;
 // own; each x note spans half the gap to its nearer neighbour, so notes touch.
 constexpr double kAccentWidth = 16.0;
 
+constexpr const char* kDescription =
+    "Four two-beat regions change subdivision density while accents mark region starts.";
+
 }  // namespace
 
-KGEN_FAMILY(ladder) {
+KGEN_FAMILY(ladder, .peak_low = kPeak, .peak_high = kPeak, .step = 0.103) {
     for (const auto& m : kMembers) {
         std::string name = "ladder";
         for (const int n : m) {
             name += "_" + std::to_string(n);
         }
-        kgen::define(name, [&m](const kgen::Record& r) {
+        kgen::define(name, 512, 3, kDescription, [&m](const kgen::Record& r) {
             std::vector<Pulse> score;
             for (int region = 0; region < 4; ++region) {
                 const int per_beat = m[region];

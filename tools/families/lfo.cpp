@@ -5,6 +5,7 @@
 #include <cmath>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "gen/kgen.hpp"
@@ -32,52 +33,6 @@ Sample breathing_orbit(double t) {
 
 Sample triplet_wobble(double t) {
     return {std::sin(12.0 * t) * (0.5525 - 0.255 * std::cos(t)), 0.22 * std::sin(t), 0.0};
-}
-
-struct FormulaMember {
-    const char* name;
-    Sample (*f)(double);
-};
-
-constexpr FormulaMember kFormulas[] = {
-    {"lfo_breathe", breathe},
-    {"lfo_flower", flower},
-    {"lfo_breathing_orbit", breathing_orbit},
-    {"lfo_triplet_wobble", triplet_wobble},
-};
-
-// ---- keyframe lists (pip: value) ---------------------------------------------------------
-
-struct KeyMember {
-    const char* name;
-    Lane x;
-    Lane y;
-};
-
-const std::vector<KeyMember>& key_members() {
-    static const std::vector<KeyMember> list = {
-        {"lfo_surge", std::vector<Key>{{0, -0.8}, {192, 0.8}, {256, -0.8}}, std::nullopt},
-        {"lfo_soft_gate",
-         std::vector<Key>{{0, -0.8}, {32, 0.8}, {128, 0.8}, {160, -0.8}, {256, -0.8}},
-         std::nullopt},
-        {"lfo_double_pump", std::nullopt,
-         std::vector<Key>{{0, 0.0}, {32, -0.85}, {64, 0.0}, {96, -0.55}, {128, 0.0}, {256, 0.0}}},
-        {"lfo_glide_stair",
-         std::vector<Key>{{0, -0.8}, {32, -0.8}, {64, -0.4}, {96, 0.0}, {128, 0.4}, {160, 0.8},
-                          {192, 0.8}, {256, -0.8}},
-         std::nullopt},
-        {"lfo_twin_swell",
-         std::vector<Key>{{0, 0.0}, {128, 0.2}, {256, 0.0}, {384, -0.32}, {512, 0.0}},
-         std::vector<Key>{{0, 0.0}, {128, -0.85}, {256, 0.0}, {384, -0.45}, {512, 0.0}}},
-        {"lfo_pulse_hold",
-         std::vector<Key>{{0, 0.0}, {32, 0.8}, {128, 0.8}, {160, -0.35}, {192, 0.0}, {256, 0.0}},
-         std::nullopt},
-        {"lfo_reverse_swell",
-         std::vector<Key>{{0, 0.0}, {192, -0.24}, {224, 0.24}, {384, 0.0}, {512, 0.0}},
-         std::vector<Key>{{0, 0.0}, {192, -0.82}, {224, 0.0}, {256, -0.38}, {288, 0.0},
-                          {320, -0.18}, {352, 0.0}, {512, 0.0}}},
-    };
-    return list;
 }
 
 // ---- authored shapes ----------------------------------------------------------------------
@@ -170,21 +125,77 @@ Sample pendulum_dwell(double t) {
     return {0.8 * swing, kPendulumArc * (swing * swing - 0.5), 0.0};
 }
 
+// Keyframe lists (pip: value) on x and y, joined by the quintic easing.
+kgen::Maker keyframes(Lane x, Lane y) {
+    return [x = std::move(x), y = std::move(y)](const kgen::Record& r) {
+        return kgen::keyframes(r.period, x, y, std::nullopt);
+    };
+}
+
 }  // namespace
 
-KGEN_FAMILY(lfo) {
-    kgen::define("lfo_ratchet", ratchet);
-    kgen::define("lfo_morph", [](const kgen::Record& r) { return kgen::sample_theta(r.period, morph); });
-    kgen::define("lfo_sweep_ratchet", sweep_ratchet);
-    kgen::define("lfo_seeded_drift", seeded_drift);
-    kgen::define("lfo_pendulum_dwell",
-                 [](const kgen::Record& r) { return kgen::sample_theta(r.period, pendulum_dwell); });
-    for (const FormulaMember& m : kFormulas) {
-        kgen::define(m.name, [f = m.f](const kgen::Record& r) { return kgen::sample_theta(r.period, f); });
-    }
-    for (const KeyMember& m : key_members()) {
-        kgen::define(m.name, [&m](const kgen::Record& r) {
-            return kgen::keyframes(r.period, m.x, m.y, std::nullopt);
-        });
-    }
+KGEN_FAMILY(lfo, .peak_low = 0.75, .peak_high = 0.85, .step = 0.154) {
+    using kgen::define;
+    using Keys = std::vector<Key>;
+    define("lfo_breathe", 256, 1,
+           "A four-beat, single-axis sine. The quiet reference for judging busier shapes.",
+           kgen::formula(breathe));
+    define("lfo_surge", 256, 1,
+           "A long rounded sweep and short recovery; an independently authored smooth-reset "
+           "shape.",
+           keyframes(Keys{{0, -0.8}, {192, 0.8}, {256, -0.8}}, std::nullopt));
+    define("lfo_soft_gate", 256, 1,
+           "Short smooth transitions separated by long stationary dwells. No square-wave "
+           "teleport.",
+           keyframes(Keys{{0, -0.8}, {32, 0.8}, {128, 0.8}, {160, -0.8}, {256, -0.8}},
+                     std::nullopt));
+    define("lfo_double_pump", 256, 2,
+           "Two unequal pumps and a breathing space within four beats.",
+           keyframes(std::nullopt,
+                     Keys{{0, 0.0}, {32, -0.85}, {64, 0.0}, {96, -0.55}, {128, 0.0}, {256, 0.0}}));
+    define("lfo_ratchet", 256, 2,
+           "A four-hit decaying burst, then a rest. Every event is peak-aligned.", ratchet);
+    define("lfo_glide_stair", 256, 1,
+           "Five rounded steps traverse the field, then a smooth return.",
+           keyframes(Keys{{0, -0.8}, {32, -0.8}, {64, -0.4}, {96, 0.0}, {128, 0.4}, {160, 0.8},
+                          {192, 0.8}, {256, -0.8}},
+                     std::nullopt));
+    define("lfo_morph", 512, 2,
+           "An eight-beat blend between a sine and skewed triangle; movement changes within "
+           "the phrase.",
+           kgen::formula(morph));
+    define("lfo_flower", 512, 2,
+           "Related rotations form an original three-lobed XY loop over eight beats.",
+           kgen::formula(flower));
+    define("lfo_twin_swell", 512, 2,
+           "Two broad swells of unequal depth, with a gentle lateral answer. Eight beats.",
+           keyframes(Keys{{0, 0.0}, {128, 0.2}, {256, 0.0}, {384, -0.32}, {512, 0.0}},
+                     Keys{{0, 0.0}, {128, -0.85}, {256, 0.0}, {384, -0.45}, {512, 0.0}}));
+    define("lfo_pulse_hold", 256, 1,
+           "A smooth outward pulse, sustained plateau, smaller opposite recoil, and rest.",
+           keyframes(Keys{{0, 0.0}, {32, 0.8}, {128, 0.8}, {160, -0.35}, {192, 0.0}, {256, 0.0}},
+                     std::nullopt));
+    define("lfo_sweep_ratchet", 512, 2,
+           "A slow lateral sweep followed by three decaying vertical ratchets; no reset jump.",
+           sweep_ratchet);
+    define("lfo_triplet_wobble", 512, 2,
+           "Three rounded oscillations per two beats, breathing in depth over an eight-beat "
+           "phrase.",
+           kgen::formula(triplet_wobble));
+    define("lfo_breathing_orbit", 512, 2,
+           "A closed ellipse expands and contracts twice during its eight-beat revolution.",
+           kgen::formula(breathing_orbit));
+    define("lfo_seeded_drift", 1024, 2,
+           "Two independently seeded smooth random lanes; irregular-looking but exactly "
+           "periodic and seekable.",
+           seeded_drift);
+    define("lfo_pendulum_dwell", 512, 2,
+           "Rounded saturation slows the pendulum near either side; a shallow arc connects "
+           "the turns.",
+           kgen::formula(pendulum_dwell));
+    define("lfo_reverse_swell", 512, 2,
+           "A long anticipatory rise, quick softened return, and two diminishing aftershocks.",
+           keyframes(Keys{{0, 0.0}, {192, -0.24}, {224, 0.24}, {384, 0.0}, {512, 0.0}},
+                     Keys{{0, 0.0}, {192, -0.82}, {224, 0.0}, {256, -0.38}, {288, 0.0},
+                          {320, -0.18}, {352, 0.0}, {512, 0.0}}));
 }

@@ -61,6 +61,7 @@ enum class Kind {
 
 struct Member {
     const char* suffix;
+    const char* title;
     Kind kind;
     double turns;
     double start;  // crank angle at pip 0, so the seam is an ordinary step
@@ -68,22 +69,38 @@ struct Member {
 };
 
 constexpr Member kMembers[] = {
-    {"piston_short", Kind::slider_crank, 2, 0.3, 1.6, 0.0, 0.5, 0, 0},
-    {"piston_long", Kind::slider_crank, 1, 0.3, 4.0, 0.0, 0.3, 0, 0},
-    {"offset_crank", Kind::slider_crank, 1, 1.9, 2.2, 0.6, 1.4, 0, 0},
-    {"scotch_yoke", Kind::yoke, 1, 0.4, 2.2, 2.6, 0, 0, 0},
-    {"whitworth", Kind::whitworth, 1, 0.2, 0.5, 1.2, 2.5, 0, 0},
-    {"elliptic_cam", Kind::flat_ellipse, 1, 0.35, 1.0, 0.62, 0, 0, 0},
-    {"two_lobe_cam", Kind::lobed_rocker, 1, 0.25, 2, 0.55, 1.1, 2.2, 2},
-    {"three_lobe_cam", Kind::lobed_rocker, 1, 0.25, 3, 0.32, 1.1, 2.2, 1},
-    {"escapement", Kind::escapement, 1, 0.0, 8, 0.55, 0, 0, 0},
-    {"paddle", Kind::paddle, -1, 0.5, 0.75, 0.9, 0, 0, 0},
-    {"wobble_plate", Kind::wobble, 1, 0.3, 0.5, 1.0, 0, 0, 0},
-    {"rocking_beam", Kind::beam, 1, 0.3, 2.2, 1.6, 2.0, 0.6, 1.9},
-    {"coupled_cranks", Kind::coupled, 1, 0.3, 0.55, 0.35, 0.8, -2.0, 0},
-    {"crank_rocker", Kind::crank_rocker, 1, 0.3, 2.4, 1.8, 2.2, 0.5, 0.7},
-    {"piston_balance", Kind::balance, 2, 0.3, 3.2, 0.6, 0, 0, 0},
-    {"cam_return", Kind::cam_return, 1, 0.0, 1.0 / 3.0, 1.0 / 3.0, 0, 0, 0},
+    {"piston_short", "Short-rod piston",
+     Kind::slider_crank, 2, 0.3, 1.6, 0.0, 0.5, 0, 0},
+    {"piston_long", "Long-rod piston",
+     Kind::slider_crank, 1, 0.3, 4.0, 0.0, 0.3, 0, 0},
+    {"offset_crank", "Offset crank",
+     Kind::slider_crank, 1, 1.9, 2.2, 0.6, 1.4, 0, 0},
+    {"scotch_yoke", "Yoke with rocking linkage",
+     Kind::yoke, 1, 0.4, 2.2, 2.6, 0, 0, 0},
+    {"whitworth", "Quick-return linkage study",
+     Kind::whitworth, 1, 0.2, 0.5, 1.2, 2.5, 0, 0},
+    {"elliptic_cam", "Elliptic cam follower",
+     Kind::flat_ellipse, 1, 0.35, 1.0, 0.62, 0, 0, 0},
+    {"two_lobe_cam", "Two-lobe cam follower",
+     Kind::lobed_rocker, 1, 0.25, 2, 0.55, 1.1, 2.2, 2},
+    {"three_lobe_cam", "Three-lobe cam follower",
+     Kind::lobed_rocker, 1, 0.25, 3, 0.32, 1.1, 2.2, 1},
+    {"escapement", "Soft escapement study",
+     Kind::escapement, 1, 0.0, 8, 0.55, 0, 0, 0},
+    {"paddle", "Paddle-wheel tip",
+     Kind::paddle, -1, 0.5, 0.75, 0.9, 0, 0, 0},
+    {"wobble_plate", "Wobble-plate trace",
+     Kind::wobble, 1, 0.3, 0.5, 1.0, 0, 0, 0},
+    {"rocking_beam", "Rocking beam",
+     Kind::beam, 1, 0.3, 2.2, 1.6, 2.0, 0.6, 1.9},
+    {"coupled_cranks", "Coupled cranks",
+     Kind::coupled, 1, 0.3, 0.55, 0.35, 0.8, -2.0, 0},
+    {"crank_rocker", "Crank and rocker study",
+     Kind::crank_rocker, 1, 0.3, 2.4, 1.8, 2.2, 0.5, 0.7},
+    {"piston_balance", "Piston and balance mass",
+     Kind::balance, 2, 0.3, 3.2, 0.6, 0, 0, 0},
+    {"cam_return", "Cam rise and return",
+     Kind::cam_return, 1, 0.0, 1.0 / 3.0, 1.0 / 3.0, 0, 0, 0},
 };
 
 Sample slider_crank(const Member& m, double th) {
@@ -268,11 +285,20 @@ void centre(kgen::Block& block, double kgen::Sample::*axis) {
     }
 }
 
+// The linkages that leave the plane.
+int dimensions(Kind kind) {
+    return kind == Kind::wobble || kind == Kind::crank_rocker || kind == Kind::balance ? 3 : 2;
+}
+
 }  // namespace
 
-KGEN_FAMILY(mech) {
+KGEN_FAMILY(mech, .peak_low = 0.82, .peak_high = 0.82, .step = 0.031) {
     for (const Member& m : kMembers) {
-        kgen::define(std::string("mech_") + m.suffix, [&m](const kgen::Record& r) {
+        const std::string description =
+            std::string(m.title) +
+            "; an original kinematic-style position study, not an engineering simulation.";
+        const std::string name = std::string("mech_") + m.suffix;
+        kgen::define(name, 512, dimensions(m.kind), description, [&m](const kgen::Record& r) {
             kgen::Block block = kgen::sample_pips(r.period, [&](int p) {
                 const double turn = static_cast<double>(p) / static_cast<double>(r.period);
                 double th = std::fmod(m.turns * kTwoPi * turn + m.start, kTwoPi);

@@ -10,6 +10,10 @@ namespace {
 
 constexpr int kEighth = 32;
 
+constexpr const char* kDescription =
+    "Group starts lean alternately left and right; quieter subdivisions mark the eighth-note "
+    "grid.";
+
 const std::vector<std::vector<int>> kMembers = {
     {2, 3},       {3, 2},       {3, 2, 2},    {2, 3, 2},       {3, 4},      {4, 3},
     {2, 2, 2, 3}, {2, 3, 2, 2}, {3, 2, 3, 2}, {3, 3, 2, 3},    {2, 2, 3, 2, 3},
@@ -18,13 +22,15 @@ const std::vector<std::vector<int>> kMembers = {
 
 }  // namespace
 
-KGEN_FAMILY(meter) {
+KGEN_FAMILY(meter, .peak_low = 0.72, .peak_high = 0.72, .step = 0.059) {
     for (const std::vector<int>& groups : kMembers) {
         std::string name = "meter";
+        int eighths = 0;
         for (const int g : groups) {
             name += "_" + std::to_string(g);
+            eighths += g;
         }
-        kgen::define(name, [groups](const kgen::Record& r) {
+        kgen::define(name, kEighth * eighths, 3, kDescription, [groups](const kgen::Record& r) {
             std::vector<kgen::Pulse> score;
             std::vector<bool> starts_group(static_cast<std::size_t>(r.period / kEighth), false);
             int eighth = 0;

@@ -26,15 +26,17 @@ constexpr int kStepPips = 32;
 constexpr double kWidth = 14.0;
 constexpr double kRise = 0.25;  // depth added by each further accent of a run
 
+constexpr const char* kDescription =
+    "A hand-authored binary accent word; its complement moves the other side and rising "
+    "accents add depth.";
+
 }  // namespace
 
-KGEN_FAMILY(necklace) {
+KGEN_FAMILY(necklace, .peak_low = kPeak, .peak_high = kPeak, .step = 0.046) {
     int number = 0;
     for (const char* word : kWords) {
-        ++number;
-        const std::string name =
-            std::string("necklace_") + (number < 10 ? "0" : "") + std::to_string(number);
-        kgen::define(name, [word](const kgen::Record& r) {
+        const std::string name = "necklace_" + kgen::two_digits(++number);
+        kgen::define(name, 512, 3, kDescription, [word](const kgen::Record& r) {
             const std::string bits = word;
             const int n = static_cast<int>(bits.size());
             if (n * kStepPips != r.period || bits.find('0') == std::string::npos) {

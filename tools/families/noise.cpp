@@ -90,7 +90,7 @@ kgen::Block make(const kgen::Record& r, const Member& m) {
 
 }  // namespace
 
-KGEN_FAMILY(noise) {
+KGEN_FAMILY(noise, .peak_low = 0.82, .peak_high = 0.82, .step = 0.029) {
     // The digests must be those of FIPS 180-4, or every block here silently changes.
     if (kgen::hex(kgen::sha256("abc")) !=
             "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad" ||
@@ -105,6 +105,9 @@ KGEN_FAMILY(noise) {
     for (const Member& m : kMembers) {
         const std::string name =
             std::string("noise_") + m.kind_name + "_" + std::to_string(m.points);
-        kgen::define(name, [&m](const kgen::Record& r) { return make(r, m); });
+        const std::string description = std::string("Indexed SHA-256 control points in a closed ") +
+                                        m.kind_name + " path. No mutable random state.";
+        kgen::define(name, 1024, m.kind == Kind::depth ? 3 : 2, description,
+                     [&m](const kgen::Record& r) { return make(r, m); });
     }
 }

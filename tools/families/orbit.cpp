@@ -2,7 +2,7 @@
 // is a member number; each row gives the ripple's harmonic h, its depth k and phase phi
 // (the vertical ripple runs one harmonic higher, against the phase).
 #include <cmath>
-#include <cstdio>
+#include <string>
 
 #include "gen/kgen.hpp"
 
@@ -21,14 +21,16 @@ constexpr Member kMembers[] = {
     {6, 0.23, 1.7}, {7, 0.20, 2.0}, {8, 0.17, 2.3}, {9, 0.14, 2.6},
 };
 
+constexpr const char* kDescription =
+    "An ellipse combined with unequal horizontal and vertical harmonic ripples.";
+
 }  // namespace
 
-KGEN_FAMILY(orbit) {
+KGEN_FAMILY(orbit, .peak_low = 0.82, .peak_high = 0.82, .step = 0.021) {
     int number = 1;
     for (const Member& m : kMembers) {
-        char name[32];
-        std::snprintf(name, sizeof name, "orbit_harmonic_%02d", number++);
-        kgen::define(name, [m](const kgen::Record& r) {
+        const std::string name = "orbit_harmonic_" + kgen::two_digits(number++);
+        kgen::define(name, 512, 2, kDescription, [m](const kgen::Record& r) {
             kgen::Block block = kgen::sample_theta(r.period, [m](double t) {
                 kgen::Sample s;
                 s.x = std::cos(t) + m.k * std::cos(m.h * t + m.phi);

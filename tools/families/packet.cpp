@@ -87,13 +87,20 @@ kgen::Block make(const kgen::Record& r, Style style, int n) {
     return block;
 }
 
+constexpr const char* kDescription =
+    "Compact, smooth-edged oscillation packets arranged around a closed phrase, with shaped "
+    "side motion.";
+
 }  // namespace
 
-KGEN_FAMILY(packet) {
+KGEN_FAMILY(packet, .peak_low = 0.8196, .peak_high = 0.82, .step = 0.168,
+             .origin = kgen::Origin::near) {
     for (int n : kCounts) {
         for (const StyleRow& s : kStyles) {
             const std::string name = std::string("packet_") + s.name + "_" + std::to_string(n);
-            kgen::define(name, [style = s.style, n](const kgen::Record& r) {
+            const int dimensions = s.style == Style::depth ? 3 : 2;
+            const Style style = s.style;
+            kgen::define(name, 512, dimensions, kDescription, [style, n](const kgen::Record& r) {
                 return make(r, style, n);
             });
         }

@@ -36,17 +36,6 @@ Sample woven_3d(double t) {
     return {0.72 * std::sin(2.0 * t), 0.64 * std::sin(3.0 * t), 0.48 * std::sin(5.0 * t)};
 }
 
-struct FormulaMember {
-    const char* name;
-    Sample (*f)(double);
-};
-
-constexpr FormulaMember kFormulas[] = {
-    {"path_lissajous_2_3", lissajous_2_3}, {"path_rose_4", rose_4},
-    {"path_rose_5", rose_5},               {"path_bowed_diamond", bowed_diamond},
-    {"path_torus_knot", torus_knot},       {"path_woven_3d", woven_3d},
-};
-
 // Orbit dwell: the phase runs as u - sin u, whose speed 1 - cos u falls to zero at u = 0
 // (the right-hand end of the ellipse) and peaks at twice the mean on the far side.
 Sample orbit_dwell(double t) {
@@ -68,15 +57,41 @@ Sample crank_slider(double t) {
 
 }  // namespace
 
-KGEN_FAMILY(path) {
-    kgen::define("path_orbit_dwell",
-                 [](const kgen::Record& r) { return kgen::sample_theta(r.period, orbit_dwell); });
-    kgen::define("path_crank_slider", [](const kgen::Record& r) {
-        kgen::Block block = kgen::sample_theta(r.period, crank_slider);
-        kgen::scale_to_peak(block, 0.8);
-        return block;
-    });
-    for (const FormulaMember& m : kFormulas) {
-        kgen::define(m.name, [f = m.f](const kgen::Record& r) { return kgen::sample_theta(r.period, f); });
-    }
+KGEN_FAMILY(path, .peak_low = 0.72, .peak_high = 0.82, .step = 0.026) {
+    using kgen::define;
+    define("path_lissajous_2_3", 512, 2,
+           "Two horizontal cycles cross three vertical cycles in a closed eight-beat Lissajous "
+           "path.",
+           kgen::formula(lissajous_2_3));
+    define("path_rose_4", 512, 2,
+           "A signed radial oscillation draws four petals, passing through the centre between "
+           "them.",
+           kgen::formula(rose_4));
+    define("path_rose_5", 512, 2,
+           "Five petals in one complete eight-beat traversal; the odd-petal parameter runs "
+           "through pi, not two pi.",
+           kgen::formula(rose_5));
+    define("path_bowed_diamond", 512, 2,
+           "An astroid-shaped loop with inward-curved edges and naturally slow corners.",
+           kgen::formula(bowed_diamond));
+    define("path_orbit_dwell", 512, 2,
+           "An ellipse whose phase slows to zero speed at the loop boundary and accelerates "
+           "through the opposite side.",
+           kgen::formula(orbit_dwell));
+    define("path_torus_knot", 1024, 3,
+           "Two turns around the axis and three through the tube. XYZ is retained; the demo "
+           "projects depth.",
+           kgen::formula(torus_knot));
+    define("path_woven_3d", 1024, 3,
+           "Independent two-, three-, and five-cycle XYZ oscillations close after sixteen "
+           "beats.",
+           kgen::formula(woven_3d));
+    define("path_crank_slider", 256, 2,
+           "Horizontal slider-crank travel with rod length three and crank radius one; "
+           "vertical motion follows the crank tip.",
+           [](const kgen::Record& r) {
+               kgen::Block block = kgen::sample_theta(r.period, crank_slider);
+               kgen::scale_to_peak(block, 0.8);
+               return block;
+           });
 }

@@ -12,11 +12,17 @@ namespace {
 constexpr int kRoses[] = {3, 6, 7, 8, 9, 10, 11, 12};
 constexpr int kScallops[] = {2, 3, 4, 5, 6, 7, 8, 9};
 
+constexpr const char* kRoseDescription =
+    "A complete signed-radius rose traversal; odd-petal roses use a half-turn parameter.";
+constexpr const char* kScallopDescription =
+    "A positive-radius scalloped loop; no centre crossings, with an asymmetrically bent lobe.";
+
 }  // namespace
 
-KGEN_FAMILY(polar) {
+KGEN_FAMILY(polar, .peak_low = 0.82, .peak_high = 0.82, .step = 0.030) {
     for (const int n : kRoses) {
-        kgen::define("polar_rose_" + std::to_string(n), [n](const kgen::Record& r) {
+        const std::string name = "polar_rose_" + std::to_string(n);
+        kgen::define(name, 1024, 2, kRoseDescription, [n](const kgen::Record& r) {
             kgen::Block block = kgen::sample_theta(r.period, [n](double t) {
                 kgen::Sample s;
                 const double radius = std::cos(n * t / 2);
@@ -34,7 +40,8 @@ KGEN_FAMILY(polar) {
         });
     }
     for (const int n : kScallops) {
-        kgen::define("polar_scallop_" + std::to_string(n), [n](const kgen::Record& r) {
+        const std::string name = "polar_scallop_" + std::to_string(n);
+        kgen::define(name, 1024, 2, kScallopDescription, [n](const kgen::Record& r) {
             // Already within the family's peak by construction: stored unscaled.
             return kgen::sample_theta(r.period, [n](double t) {
                 kgen::Sample s;

@@ -20,12 +20,16 @@ constexpr Member kMembers[] = {
 
 double strength(int i) { return i == 0 ? 1.0 : 0.65; }
 
+constexpr const char* kDescription =
+    "Two independent pulse trains share an eight-beat boundary. Each right-lane gesture "
+    "includes depth.";
+
 }  // namespace
 
-KGEN_FAMILY(poly) {
+KGEN_FAMILY(poly, .peak_low = 0.52, .peak_high = 0.52, .step = 0.057) {
     for (const Member& m : kMembers) {
         const std::string name = "poly_" + std::to_string(m.a) + "_" + std::to_string(m.b);
-        kgen::define(name, [m](const kgen::Record& r) {
+        kgen::define(name, 512, 3, kDescription, [m](const kgen::Record& r) {
             const double P = r.period;
             std::vector<kgen::Pulse> score;
             for (int i = 0; i < m.a; ++i) {

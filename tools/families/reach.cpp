@@ -116,11 +116,16 @@ const char* key(Style s) {
     return "";
 }
 
+constexpr const char* kDescription =
+    "Separate shaped reaches depart from and settle at a shared centre, without reset jumps.";
+
 }  // namespace
 
-KGEN_FAMILY(reach) {
+KGEN_FAMILY(reach, .peak_low = 0.8199, .peak_high = 0.82, .step = 0.029,
+             .origin = kgen::Origin::exact) {
     for (const Reach& r : members()) {
-        kgen::define(std::string("reach_") + key(r.style) + "_" + std::to_string(r.n),
+        const std::string name = std::string("reach_") + key(r.style) + "_" + std::to_string(r.n);
+        kgen::define(name, 1024, r.style == Style::lift ? 3 : 2, kDescription,
                      [r](const kgen::Record& rec) {
                          kgen::Block block = make(r, rec.period);
                          kgen::scale_to_peak(block, 0.82);

@@ -10,6 +10,7 @@
 //                    with small taps on the other eighths
 //   half_time, swung_answer  written out as event lists
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "gen/kgen.hpp"
@@ -24,18 +25,10 @@ using kgen::Sample;
 constexpr double kFollow = 0.75;
 
 struct Euclid {
-    const char* name;
     int onsets;
     int steps;
     int grids;  // how many times the grid plays over the period
     double peak;
-};
-
-constexpr Euclid kEuclid[] = {
-    {"rhythm_euclid_3_8", 3, 8, 1, 0.8},
-    {"rhythm_euclid_5_12", 5, 12, 1, 0.78},
-    {"rhythm_euclid_7_16", 7, 16, 2, 0.76},
-    {"rhythm_euclid_5_16", 5, 16, 2, 0.8},
 };
 
 // Evenly spaced lanes: count gestures over the period on one axis, sides alternating.
@@ -46,31 +39,6 @@ struct Lane {
     double half_width;
 };
 
-struct Lanes {
-    const char* name;
-    std::vector<Lane> lanes;
-    double peak;
-};
-
-const std::vector<Lanes> kLanes = {
-    {"rhythm_three_two", {{0, 3, 0.0, 20.0}, {1, 2, 64.0, 20.0}}, 0.8},
-    {"rhythm_five_four", {{0, 10, 0.0, 20.0}, {1, 8, 0.0, 20.0}}, 0.78},
-    {"rhythm_seven_four", {{0, 14, 0.0, 16.0}, {1, 8, 0.0, 20.0}}, 0.76},
-    {"rhythm_three_four_five", {{0, 3, 0.0, 20.0}, {1, 4, 0.0, 20.0}, {2, 5, 0.0, 20.0}}, 0.8},
-};
-
-// Eighth-note groupings repeated over the period.
-struct Grouping {
-    const char* name;
-    std::vector<int> groups;  // lengths in eighth notes of one bar
-    double peak;
-};
-
-const std::vector<Grouping> kGroupings = {
-    {"rhythm_group_332", {3, 3, 2}, 0.82},
-    {"rhythm_group_223", {2, 2, 3}, 0.82},
-};
-
 // An event at num/den beats.
 struct Event {
     long num;
@@ -79,113 +47,151 @@ struct Event {
     double half_width;
 };
 
-struct Written {
-    const char* name;
-    std::vector<Event> events;
-    double peak;
-};
-
-const std::vector<Written> kWritten = {
-    // Heavy downbeat, snare-like lift on beat three, small swung shuffles between.
-    {"rhythm_half_time",
-     {{0, 1, {0.0, -1.0, 0.0}, 20.0},
-      {2, 3, {0.3, 0.0, 0.0}, 10.0},
-      {5, 3, {-0.3, 0.0, 0.0}, 10.0},
-      {2, 1, {-0.35, 0.75, 0.0}, 18.0},
-      {8, 3, {0.3, 0.0, 0.0}, 10.0},
-      {11, 3, {-0.3, 0.0, 0.0}, 10.0}},
-     0.84},
-    // Two beats of 2:1 swung eighths on the right, answered by the same on the left.
-    {"rhythm_swung_answer",
-     {{0, 1, {1.0, 0.3, 0.0}, 15.0},
-      {2, 3, {0.65, -0.25, 0.0}, 12.0},
-      {1, 1, {0.85, 0.3, 0.0}, 15.0},
-      {5, 3, {0.65, -0.25, 0.0}, 12.0},
-      {2, 1, {-1.0, 0.3, 0.0}, 15.0},
-      {8, 3, {-0.65, -0.25, 0.0}, 12.0},
-      {3, 1, {-0.85, 0.3, 0.0}, 15.0},
-      {11, 3, {-0.65, -0.25, 0.0}, 12.0}},
-     0.8},
-};
-
 double side(int i) { return i % 2 == 0 ? 1.0 : -1.0; }
 
 void set_axis(Sample& s, int axis, double v) {
     (axis == 0 ? s.x : axis == 1 ? s.y : s.z) = v;
 }
 
+kgen::Maker euclid(Euclid e) {
+    return [e](const kgen::Record& r) {
+        const double grid = r.period / e.grids;
+        const double step = grid / e.steps;
+        const std::vector<int> steps = kgen::bjorklund(e.onsets, e.steps);
+        std::vector<Pulse> score;
+        int i = 0;
+        for (int g = 0; g < e.grids; ++g) {
+            for (std::size_t j = 0; j < steps.size(); ++j, ++i) {
+                const double size = j == 0 ? 1.0 : kFollow;
+                score.push_back({g * grid + steps[j] * step, 20.0,
+                                 {side(i) * size, -0.4 * size, 0.0}});
+            }
+        }
+        kgen::fit_widths(r.period, score, 0.6);
+        return kgen::render_score(r.period, score, e.peak);
+    };
+}
+
+kgen::Maker lanes(std::vector<Lane> lanes, double peak) {
+    return [lanes = std::move(lanes), peak](const kgen::Record& r) {
+        std::vector<Pulse> score;
+        for (const Lane& lane : lanes) {
+            for (int i = 0; i < lane.count; ++i) {
+                Sample amp;
+                set_axis(amp, lane.axis, side(i) * (i == 0 ? 1.0 : kFollow));
+                score.push_back({lane.offset + static_cast<double>(r.period) * i / lane.count,
+                                 lane.half_width, amp});
+            }
+        }
+        return kgen::render_score(r.period, score, peak);
+    };
+}
+
+// Eighth-note groupings (lengths in eighth notes of one bar) repeated over the period.
+kgen::Maker grouping(std::vector<int> groups, double peak) {
+    return [groups = std::move(groups), peak](const kgen::Record& r) {
+        int bar = 0;
+        for (const int g : groups) {
+            bar += g;
+        }
+        std::vector<Pulse> score;
+        int accent = 0;
+        for (int eighth = 0; eighth * 32 < r.period; ++eighth) {
+            int pos = eighth % bar;
+            bool starts = false;
+            for (const int g : groups) {
+                if (pos == 0) {
+                    starts = true;
+                }
+                pos -= g;
+            }
+            const double onset = 32.0 * eighth;
+            if (starts) {
+                // The bar's first group leads with the larger accent.
+                const double size = eighth % bar == 0 ? 1.0 : 0.8;
+                score.push_back({onset, 18.0, {side(accent) * size, -0.35 * size, 0.0}});
+                ++accent;
+            } else {
+                score.push_back({onset, 9.0, {0.0, -0.2, 0.0}});
+            }
+        }
+        return kgen::render_score(r.period, score, peak);
+    };
+}
+
+kgen::Maker written(std::vector<Event> events, double peak) {
+    return [events = std::move(events), peak](const kgen::Record& r) {
+        std::vector<Pulse> score;
+        for (const Event& e : events) {
+            score.push_back({kgen::beat_pips(e.num, e.den), e.half_width, e.amp});
+        }
+        return kgen::render_score(r.period, score, peak);
+    };
+}
+
 }  // namespace
 
-KGEN_FAMILY(rhythm) {
-    for (const Euclid& e : kEuclid) {
-        kgen::define(e.name, [e](const kgen::Record& r) {
-            const double grid = r.period / e.grids;
-            const double step = grid / e.steps;
-            const std::vector<int> steps = kgen::bjorklund(e.onsets, e.steps);
-            std::vector<Pulse> score;
-            int i = 0;
-            for (int g = 0; g < e.grids; ++g) {
-                for (std::size_t j = 0; j < steps.size(); ++j, ++i) {
-                    const double size = j == 0 ? 1.0 : kFollow;
-                    score.push_back({g * grid + steps[j] * step, 20.0,
-                                     {side(i) * size, -0.4 * size, 0.0}});
-                }
-            }
-            kgen::fit_widths(r.period, score, 0.6);
-            return kgen::render_score(r.period, score, e.peak);
-        });
-    }
-    for (const Lanes& m : kLanes) {
-        kgen::define(m.name, [m](const kgen::Record& r) {
-            std::vector<Pulse> score;
-            for (const Lane& lane : m.lanes) {
-                for (int i = 0; i < lane.count; ++i) {
-                    Sample amp;
-                    set_axis(amp, lane.axis, side(i) * (i == 0 ? 1.0 : kFollow));
-                    score.push_back({lane.offset + static_cast<double>(r.period) * i / lane.count,
-                                     lane.half_width, amp});
-                }
-            }
-            return kgen::render_score(r.period, score, m.peak);
-        });
-    }
-    for (const Grouping& m : kGroupings) {
-        kgen::define(m.name, [m](const kgen::Record& r) {
-            int bar = 0;
-            for (const int g : m.groups) {
-                bar += g;
-            }
-            std::vector<Pulse> score;
-            int accent = 0;
-            for (int eighth = 0; eighth * 32 < r.period; ++eighth) {
-                int pos = eighth % bar;
-                bool starts = false;
-                for (const int g : m.groups) {
-                    if (pos == 0) {
-                        starts = true;
-                    }
-                    pos -= g;
-                }
-                const double onset = 32.0 * eighth;
-                if (starts) {
-                    // The bar's first group leads with the larger accent.
-                    const double size = eighth % bar == 0 ? 1.0 : 0.8;
-                    score.push_back({onset, 18.0, {side(accent) * size, -0.35 * size, 0.0}});
-                    ++accent;
-                } else {
-                    score.push_back({onset, 9.0, {0.0, -0.2, 0.0}});
-                }
-            }
-            return kgen::render_score(r.period, score, m.peak);
-        });
-    }
-    for (const Written& m : kWritten) {
-        kgen::define(m.name, [m](const kgen::Record& r) {
-            std::vector<Pulse> score;
-            for (const Event& e : m.events) {
-                score.push_back({kgen::beat_pips(e.num, e.den), e.half_width, e.amp});
-            }
-            return kgen::render_score(r.period, score, m.peak);
-        });
-    }
+KGEN_FAMILY(rhythm, .peak_low = 0.7, .peak_high = 0.85, .step = 0.150) {
+    using kgen::define;
+    define("rhythm_euclid_3_8", 256, 2,
+           "3 evenly distributed onsets on a 8-step grid. Alternating lateral gestures.",
+           euclid({3, 8, 1, 0.8}));
+    define("rhythm_euclid_5_12", 256, 2,
+           "5 evenly distributed onsets on a 12-step grid. Alternating lateral gestures.",
+           euclid({5, 12, 1, 0.78}));
+    define("rhythm_three_two", 256, 2,
+           "Three horizontal gestures interlock with two vertical gestures in one four-beat "
+           "cycle.",
+           lanes({{0, 3, 0.0, 20.0}, {1, 2, 64.0, 20.0}}, 0.8));
+    // Heavy downbeat, snare-like lift on beat three, small swung shuffles between.
+    define("rhythm_half_time", 256, 2,
+           "A strong downbeat, snare-like accent on beat three, and smaller offbeat shuffles.",
+           written({{0, 1, {0.0, -1.0, 0.0}, 20.0},
+                    {2, 3, {0.3, 0.0, 0.0}, 10.0},
+                    {5, 3, {-0.3, 0.0, 0.0}, 10.0},
+                    {2, 1, {-0.35, 0.75, 0.0}, 18.0},
+                    {8, 3, {0.3, 0.0, 0.0}, 10.0},
+                    {11, 3, {-0.3, 0.0, 0.0}, 10.0}},
+                   0.84));
+    define("rhythm_five_four", 512, 2,
+           "5 lateral hits against four vertical hits per four beats; two bars preserve "
+           "alternating directions.",
+           lanes({{0, 10, 0.0, 20.0}, {1, 8, 0.0, 20.0}}, 0.78));
+    define("rhythm_seven_four", 512, 2,
+           "7 lateral hits against four vertical hits per four beats; two bars preserve "
+           "alternating directions.",
+           lanes({{0, 14, 0.0, 16.0}, {1, 8, 0.0, 20.0}}, 0.76));
+    define("rhythm_euclid_7_16", 512, 2,
+           "7 evenly distributed onsets on a sixteen-step grid, repeated with alternating "
+           "sides over eight beats.",
+           euclid({7, 16, 2, 0.76}));
+    define("rhythm_euclid_5_16", 512, 2,
+           "5 evenly distributed onsets on a sixteen-step grid, repeated with alternating "
+           "sides over eight beats.",
+           euclid({5, 16, 2, 0.8}));
+    // Two beats of 2:1 swung eighths on the right, answered by the same on the left.
+    define("rhythm_swung_answer", 256, 2,
+           "A two-to-one swung call on the right, answered on the left; four beats and eight "
+           "peak-aligned gestures.",
+           written({{0, 1, {1.0, 0.3, 0.0}, 15.0},
+                    {2, 3, {0.65, -0.25, 0.0}, 12.0},
+                    {1, 1, {0.85, 0.3, 0.0}, 15.0},
+                    {5, 3, {0.65, -0.25, 0.0}, 12.0},
+                    {2, 1, {-1.0, 0.3, 0.0}, 15.0},
+                    {8, 3, {-0.65, -0.25, 0.0}, 12.0},
+                    {3, 1, {-0.85, 0.3, 0.0}, 15.0},
+                    {11, 3, {-0.65, -0.25, 0.0}, 12.0}},
+                   0.8));
+    define("rhythm_group_332", 512, 2,
+           "Groups of three, three, and two eighth notes. Six alternating accents make an "
+           "eight-beat loop.",
+           grouping({3, 3, 2}, 0.82));
+    define("rhythm_group_223", 448, 2,
+           "Two 7/8 bars grouped as 2+2+3 eighth notes: a seven-quarter-note loop, not forced "
+           "into four beats.",
+           grouping({2, 2, 3}, 0.82));
+    define("rhythm_three_four_five", 512, 3,
+           "Three X, four Y, and five Z gestures share an eight-beat phrase, with exact "
+           "rational peak times.",
+           lanes({{0, 3, 0.0, 20.0}, {1, 4, 0.0, 20.0}, {2, 5, 0.0, 20.0}}, 0.8));
 }

@@ -47,12 +47,16 @@ kgen::Sample point(const Ribbon& s, double th) {
     return {r * std::cos(s.a * th), s.minor * r * std::sin(s.a * th), s.depth * swell};
 }
 
+constexpr const char* kDescription =
+    "A curved elliptical spine with variable radial width and linked depth deflection.";
+
 }  // namespace
 
-KGEN_FAMILY(ribbon) {
+KGEN_FAMILY(ribbon, .peak_low = 0.82, .peak_high = 0.82, .step = 0.016) {
     for (const Member& m : members()) {
         const Ribbon shape = m.shape;
-        kgen::define(std::string("ribbon_") + m.suffix, [shape](const kgen::Record& r) {
+        const std::string name = std::string("ribbon_") + m.suffix;
+        kgen::define(name, 1024, 3, kDescription, [shape](const kgen::Record& r) {
             kgen::Block block =
                 kgen::sample_theta(r.period, [&](double th) { return point(shape, th); });
             kgen::scale_to_peak(block, 0.82);

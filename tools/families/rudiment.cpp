@@ -43,11 +43,23 @@ bool accented(const Sticking& s, int j) {
     return false;
 }
 
+std::string description(const Sticking& s) {
+    if (s.flams) {
+        return "Opposite-hand grace gestures lead accented groups of three; deliberately "
+               "expanded for visible motion.";
+    }
+    const std::string hands = s.hands;
+    return "Visual sticking study " + hands.substr(0, kStrokes / 2) + " " +
+           hands.substr(kStrokes / 2) +
+           "; equal triplet spacing over four beats. This is a movement interpretation, not "
+           "a complete drum-performance notation.";
+}
+
 }  // namespace
 
-KGEN_FAMILY(rudiment) {
+KGEN_FAMILY(rudiment, .peak_low = 0.82, .peak_high = 0.82, .step = 0.138) {
     for (const Sticking& s : kStickings) {
-        kgen::define(s.name, [s](const kgen::Record& r) {
+        kgen::define(s.name, 256, 2, description(s), [s](const kgen::Record& r) {
             const double P = r.period;
             std::vector<kgen::Pulse> score;
             for (int j = 0; j < kStrokes; ++j) {

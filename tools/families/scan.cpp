@@ -104,13 +104,17 @@ kgen::Block make(Style style, int n, int period) {
     return block;
 }
 
+constexpr const char* kDescription =
+    "An eased serpentine scan and an explicit outer return to the starting point.";
+
 }  // namespace
 
-KGEN_FAMILY(scan) {
+KGEN_FAMILY(scan, .peak_low = 0.82, .peak_high = 0.82, .step = 0.045) {
     for (int n : kRowCounts) {
         for (const Scan& s : kStyles) {
             const Style style = s.style;
-            kgen::define(std::string("scan_") + s.key + "_" + std::to_string(n),
+            const std::string name = std::string("scan_") + s.key + "_" + std::to_string(n);
+            kgen::define(name, 1024, style == Style::depth ? 3 : 2, kDescription,
                          [style, n](const kgen::Record& r) { return make(style, n, r.period); });
         }
     }

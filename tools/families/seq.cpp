@@ -116,11 +116,14 @@ kgen::Block make(const kgen::Record& r, const Shape& shape, const Timing& timing
 
 }  // namespace
 
-KGEN_FAMILY(seq) {
+KGEN_FAMILY(seq, .peak_low = kPeak, .peak_high = kPeak, .step = 0.051) {
     for (const Shape& shape : shapes()) {
         for (const Timing& timing : kTimings) {
             const std::string name = std::string("seq_") + shape.name + "_" + timing.name;
-            kgen::define(name, [&shape, &timing](const kgen::Record& r) {
+            const std::string description = std::string("A programmed position sequence with ") +
+                                            timing.name +
+                                            " segment durations and softened transitions.";
+            kgen::define(name, 512, 2, description, [&shape, &timing](const kgen::Record& r) {
                 return make(r, shape, timing);
             });
         }

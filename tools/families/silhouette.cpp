@@ -4,7 +4,6 @@
 // harmonics. The peak is measured on a grid twice as fine as the pips, so the stored peak
 // may fall just short of the target.
 #include <cmath>
-#include <cstdio>
 
 #include "gen/kgen.hpp"
 
@@ -33,14 +32,16 @@ kgen::Sample curve(const Member& m, double t) {
     return s;
 }
 
+constexpr const char* kDescription =
+    "Three unequal harmonic components, with cross-axis phases and a small linked depth term.";
+
 }  // namespace
 
-KGEN_FAMILY(silhouette) {
-    int number = 1;
+KGEN_FAMILY(silhouette, .peak_low = 0.8199, .peak_high = 0.82, .step = 0.028) {
+    int number = 0;
     for (const Member& m : kMembers) {
-        char name[32];
-        std::snprintf(name, sizeof name, "silhouette_harmonic_%02d", number++);
-        kgen::define(name, [m](const kgen::Record& rec) {
+        const std::string name = "silhouette_harmonic_" + kgen::two_digits(++number);
+        kgen::define(name, 1024, 3, kDescription, [m](const kgen::Record& rec) {
             const auto f = [m](double t) { return curve(m, t); };
             kgen::Block block = kgen::sample_theta(rec.period, f);
             kgen::scale_to_peak_fine(block, 0.82, rec.period, f);

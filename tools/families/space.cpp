@@ -24,12 +24,17 @@ constexpr Torus kTori[] = {{2, 5}, {2, 7}, {3, 4}, {3, 5}, {3, 7}, {4, 5}, {4, 7
 constexpr Weave kWeaves[] = {{1, 2, 3}, {1, 3, 4}, {2, 3, 4}, {2, 3, 7},
                              {2, 5, 7}, {3, 4, 5}, {3, 5, 7}, {4, 5, 7}};
 
+constexpr const char* kTorusDescription =
+    "A genuine XYZ closed torus-knot trajectory. The demo uses an oblique projection.";
+constexpr const char* kWeaveDescription =
+    "Three coprime-frequency coordinate lanes with distinct phase offsets.";
+
 }  // namespace
 
-KGEN_FAMILY(space) {
+KGEN_FAMILY(space, .peak_low = 0.82, .peak_high = 0.82, .step = 0.026) {
     for (const Torus& m : kTori) {
         const std::string name = "space_torus_" + std::to_string(m.p) + "_" + std::to_string(m.q);
-        kgen::define(name, [m](const kgen::Record& r) {
+        kgen::define(name, 1024, 3, kTorusDescription, [m](const kgen::Record& r) {
             kgen::Block block = kgen::sample_theta(r.period, [m](double t) {
                 kgen::Sample s;
                 const double ring = 0.58 + 0.2 * std::cos(m.q * t);
@@ -45,7 +50,7 @@ KGEN_FAMILY(space) {
     for (const Weave& m : kWeaves) {
         const std::string name = "space_weave_" + std::to_string(m.a) + "_" +
                                  std::to_string(m.b) + "_" + std::to_string(m.c);
-        kgen::define(name, [m](const kgen::Record& r) {
+        kgen::define(name, 1024, 3, kWeaveDescription, [m](const kgen::Record& r) {
             // x alone reaches 0.82, so the lanes are stored unscaled.
             return kgen::sample_theta(r.period, [m](double t) {
                 kgen::Sample s;

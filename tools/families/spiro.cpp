@@ -21,11 +21,17 @@ constexpr Member kMembers[] = {
 
 std::string suffix(const Member& m) { return std::to_string(m.R) + "_" + std::to_string(m.r); }
 
+std::string description(const char* side) {
+    return std::string("A closed ") + side +
+           "-rolling circle trace, with pen radius smaller than the rolling radius.";
+}
+
 }  // namespace
 
-KGEN_FAMILY(spiro) {
+KGEN_FAMILY(spiro, .peak_low = 0.82, .peak_high = 0.82, .step = 0.030) {
     for (const Member& m : kMembers) {
-        kgen::define("spiro_inside_" + suffix(m), [m](const kgen::Record& rec) {
+        const std::string name = "spiro_inside_" + suffix(m);
+        kgen::define(name, 1024, 2, description("inside"), [m](const kgen::Record& rec) {
             const double d = m.f * m.r;
             kgen::Block block = kgen::sample_theta(rec.period, [m, d](double t) {
                 kgen::Sample s;
@@ -38,7 +44,8 @@ KGEN_FAMILY(spiro) {
         });
     }
     for (const Member& m : kMembers) {
-        kgen::define("spiro_outside_" + suffix(m), [m](const kgen::Record& rec) {
+        const std::string name = "spiro_outside_" + suffix(m);
+        kgen::define(name, 1024, 2, description("outside"), [m](const kgen::Record& rec) {
             const double d = m.f * m.r;
             kgen::Block block = kgen::sample_theta(rec.period, [m, d](double t) {
                 kgen::Sample s;

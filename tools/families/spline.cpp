@@ -126,11 +126,25 @@ std::vector<double> durations(const Spline& s, int period) {
     return d;
 }
 
+// The splines with a control point lifted into depth.
+int dimensions(const Spline& s) {
+    for (const Sample& c : s.controls) {
+        if (c.z != 0.0) {
+            return 3;
+        }
+    }
+    return 2;
+}
+
+constexpr const char* kDescription =
+    "Periodic cubic tangents connect asymmetrical controls with unequal segment times.";
+
 }  // namespace
 
-KGEN_FAMILY(spline) {
+KGEN_FAMILY(spline, .peak_low = 0.8197, .peak_high = 0.82, .step = 0.034) {
     for (const Spline& s : members()) {
-        kgen::define(std::string("spline_") + s.suffix, [s](const kgen::Record& r) {
+        const std::string name = std::string("spline_") + s.suffix;
+        kgen::define(name, 512, dimensions(s), kDescription, [s](const kgen::Record& r) {
             kgen::Block block =
                 kgen::curve::hermite_loop(r.period, s.controls, durations(s, r.period));
             kgen::scale_to_peak(block, 0.82);

@@ -44,15 +44,17 @@ const char* const kStudies[] = {
     "RLRLL RR LL RLRRL RL",      // 16: 5 2 2 5 2
 };
 
+constexpr const char* kDescription =
+    "Original R/L movement study with accented group leads, followed by its hand-swapped "
+    "answer. Not an official rudiment transcription.";
+
 }  // namespace
 
-KGEN_FAMILY(stick) {
+KGEN_FAMILY(stick, .peak_low = kPeak, .peak_high = kPeak, .step = 0.096) {
     int number = 0;
     for (const char* study : kStudies) {
-        ++number;
-        const std::string name =
-            std::string("stick_study_") + (number < 10 ? "0" : "") + std::to_string(number);
-        kgen::define(name, [study](const kgen::Record& r) {
+        const std::string name = "stick_study_" + kgen::two_digits(++number);
+        kgen::define(name, 512, 2, kDescription, [study](const kgen::Record& r) {
             const std::vector<kgen::Stroke> strokes = kgen::sticking(study);
             if (strokes.size() != kStrokes) {
                 throw std::runtime_error("a study needs sixteen strokes");

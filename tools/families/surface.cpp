@@ -20,10 +20,14 @@ constexpr Member kMembers[] = {
     {2, 3, 0.6, 1.15}, {2, 5, 0.75, 1.0}, {3, 4, 0.5, 1.2}, {3, 5, 0.7, 1.05},
 };
 
+constexpr const char* kDescription =
+    "A varying-radius surface path with coupled longitude and latitude; all three coordinates "
+    "are retained.";
+
 void define_member(const Member& m, const char* kind, double L) {
     const std::string name =
         "surface_" + std::to_string(m.a) + "_" + std::to_string(m.b) + "_" + kind;
-    kgen::define(name, [m, L](const kgen::Record& rec) {
+    kgen::define(name, 1024, 3, kDescription, [m, L](const kgen::Record& rec) {
         kgen::Block block = kgen::sample_theta(rec.period, [m, L](double t) {
             const double r = 1 + 0.15 * std::cos(3 * t);
             const double mu = m.a * t + 0.22 * std::sin(2 * t);
@@ -41,7 +45,7 @@ void define_member(const Member& m, const char* kind, double L) {
 
 }  // namespace
 
-KGEN_FAMILY(surface) {
+KGEN_FAMILY(surface, .peak_low = 0.82, .peak_high = 0.82, .step = 0.033) {
     for (const Member& m : kMembers) {
         define_member(m, "low", m.low);
     }

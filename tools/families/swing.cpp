@@ -66,12 +66,17 @@ void add(std::vector<Pulse>& score, std::vector<Pulse>& lateral, double onset, d
 
 }  // namespace
 
-KGEN_FAMILY(swing) {
+KGEN_FAMILY(swing, .peak_low = kPeak, .peak_high = kPeak, .step = 0.072) {
     for (const Ratio& ratio : kRatios) {
         for (const Kind& kind : kKinds) {
-            const std::string name = std::string("swing_") + kind.key + "_" +
-                                     std::to_string(ratio.p) + "_" + std::to_string(ratio.q);
-            kgen::define(name, [ratio, kind](const kgen::Record& r) {
+            const std::string p = std::to_string(ratio.p);
+            const std::string q = std::to_string(ratio.q);
+            const std::string name = std::string("swing_") + kind.key + "_" + p + "_" + q;
+            const std::string description = std::string("Eight-beat ") + kind.key +
+                                            " score with offbeats at " + p + "/" + q +
+                                            " of each beat; peaks follow the score.";
+            const int dimensions = kind.down.z != 0.0 || kind.off.z != 0.0 ? 3 : 2;
+            kgen::define(name, 512, dimensions, description, [ratio, kind](const kgen::Record& r) {
                 const bool split = kind.off_side == Side::fixed;
                 std::vector<Pulse> score;
                 std::vector<Pulse> lateral;

@@ -111,11 +111,14 @@ kgen::Block make(const Tour& t, int period) {
     return block;
 }
 
+constexpr const char* kDescription =
+    "A noncircular vertex tour with eased corners and alternating dwell lengths.";
+
 }  // namespace
 
-KGEN_FAMILY(tour) {
+KGEN_FAMILY(tour, .peak_low = 0.82, .peak_high = 0.82, .step = 0.037) {
     for (const Tour& t : members()) {
-        kgen::define(std::string("tour_") + t.suffix,
+        kgen::define(std::string("tour_") + t.suffix, 1024, t.z_waves > 0 ? 3 : 2, kDescription,
                      [t](const kgen::Record& r) { return make(t, r.period); });
     }
 }

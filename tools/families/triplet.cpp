@@ -36,15 +36,17 @@ kgen::Sample slot_gesture(int s, double depth) {
     return {side * size, beat ? -0.4 : 0.0, depth * size};
 }
 
+constexpr const char* kDescription =
+    "Triplet-grid gestures with deliberate omissions; gaps either answer off-grid or rotate "
+    "after four beats.";
+
 }  // namespace
 
-KGEN_FAMILY(triplet) {
+KGEN_FAMILY(triplet, .peak_low = kPeak, .peak_high = kPeak, .step = 0.076) {
     int number = 0;
     for (const Score& sc : kScores) {
-        ++number;
-        const std::string stem =
-            std::string("triplet_") + (number < 10 ? "0" : "") + std::to_string(number);
-        kgen::define(stem + "_answer", [sc](const kgen::Record& r) {
+        const std::string stem = "triplet_" + kgen::two_digits(++number);
+        kgen::define(stem + "_answer", 512, 3, kDescription, [sc](const kgen::Record& r) {
             std::vector<Pulse> score;
             for (int s = 0; s < 2 * kSlots; ++s) {
                 const long third = s;  // the slot's onset in thirds of a beat
@@ -57,7 +59,7 @@ KGEN_FAMILY(triplet) {
             kgen::fit_widths(r.period, score, 0.6);
             return kgen::render_score(r.period, score, kPeak);
         });
-        kgen::define(stem + "_turnaround", [sc](const kgen::Record& r) {
+        kgen::define(stem + "_turnaround", 512, 3, kDescription, [sc](const kgen::Record& r) {
             const std::string first = sc.mask;
             std::string turned = first;
             for (int j = 0; j < kSlots; ++j) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include "gen/kgen.hpp"
 
@@ -55,7 +56,7 @@ double tooth(double phi, double fall) {
     return -std::cos(w);
 }
 
-// ---- authored members: shape and its parameters ------------------------------------------
+// ---- shaped members: the shape and its parameters ------------------------------------------
 
 enum class Shape {
     shoulder,   // sin(t + a/4 sin 4t): the phase lingers at mid-flank, making shoulders
@@ -70,26 +71,10 @@ enum class Shape {
 };
 
 struct Member {
-    const char* suffix;
     Shape shape;
     double a;
     double b;
     double c;
-};
-
-constexpr Member kAuthored[] = {
-    {"shouldered", Shape::shoulder, 0.9, 0.0, 0.0},
-    {"folded", Shape::fold, 1.8, 0.97, 0.0},
-    {"double_fold", Shape::fold, 3.3, 0.97, 0.0},
-    {"rounded_square", Shape::saturate, 3.0, 0.0, 0.0},
-    {"soft_rectifier", Shape::rectify, 0.2, 0.0, 0.0},
-    {"skew_warp", Shape::skew, 0.6, 0.0, 0.0},
-    {"scoop_warp", Shape::ramps, 0.0, 0.0, 0.0},
-    {"shelf_wave", Shape::ramps, 1.0, 0.0, 0.0},
-    {"bottle", Shape::bottle, 0.55, 0.45, 0.4},
-    {"unequal_peaks", Shape::crests, 0.45, 0.0, 0.0},
-    {"soft_teeth", Shape::teeth, 0.38, 0.0, 0.0},
-    {"warped_fold", Shape::fold, 1.6, 0.97, 0.55},
 };
 
 // The two ramp members, as (start, end, height) rows of quintic ramps that add up to a
@@ -144,31 +129,49 @@ kgen::Block one_axis(int period, double (*f)(double)) {
     return kgen::sample_theta(period, [f](double t) { return kgen::Sample{f(t), 0.0, 0.0}; });
 }
 
+kgen::Maker closed(double (*f)(double)) {
+    return [f](const kgen::Record& r) {
+        kgen::Block block = one_axis(r.period, f);
+        kgen::scale_to_peak(block, 0.82);
+        return block;
+    };
+}
+
+kgen::Maker shaped(Member m) {
+    return [m](const kgen::Record& r) {
+        kgen::Block block = kgen::sample_theta(
+            r.period, [&m](double t) { return kgen::Sample{authored(m, t), 0.0, 0.0}; });
+        kgen::scale_to_peak(block, 0.82);
+        return block;
+    };
+}
+
+void wave(const char* suffix, const char* title, kgen::Maker maker) {
+    kgen::define(std::string("wave_") + suffix, 512, 1,
+                 std::string(title) +
+                     "; a continuous shaped control wave, mapped to horizontal displacement.",
+                 std::move(maker));
+}
+
 }  // namespace
 
-KGEN_FAMILY(wave) {
-    kgen::define("wave_pinched", [](const kgen::Record& r) { return one_axis(r.period, pinched); });
-    kgen::define("wave_notched", [](const kgen::Record& r) {
-        kgen::Block block = one_axis(r.period, notched);
-        kgen::scale_to_peak(block, 0.82);
-        return block;
-    });
-    kgen::define("wave_reed", [](const kgen::Record& r) {
-        kgen::Block block = one_axis(r.period, reed);
-        kgen::scale_to_peak(block, 0.82);
-        return block;
-    });
-    kgen::define("wave_ripple_return", [](const kgen::Record& r) {
-        kgen::Block block = one_axis(r.period, ripple_return);
-        kgen::scale_to_peak(block, 0.82);
-        return block;
-    });
-    for (const Member& m : kAuthored) {
-        kgen::define(std::string("wave_") + m.suffix, [&m](const kgen::Record& r) {
-            kgen::Block block = kgen::sample_theta(
-                r.period, [&m](double t) { return kgen::Sample{authored(m, t), 0.0, 0.0}; });
-            kgen::scale_to_peak(block, 0.82);
-            return block;
-        });
-    }
+KGEN_FAMILY(wave, .peak_low = 0.82, .peak_high = 0.82, .step = 0.044) {
+    // pinched peaks at 0.82 by itself and is taken as it is.
+    wave("pinched", "Pinched sine",
+         [](const kgen::Record& r) { return one_axis(r.period, pinched); });
+    wave("shouldered", "Shouldered sine", shaped({Shape::shoulder, 0.9, 0.0, 0.0}));
+    wave("folded", "Folded sine", shaped({Shape::fold, 1.8, 0.97, 0.0}));
+    wave("double_fold", "Double-fold wave", shaped({Shape::fold, 3.3, 0.97, 0.0}));
+    wave("rounded_square", "Rounded square", shaped({Shape::saturate, 3.0, 0.0, 0.0}));
+    wave("soft_rectifier", "Soft rectified swell", shaped({Shape::rectify, 0.2, 0.0, 0.0}));
+    wave("skew_warp", "Phase-skew sweep", shaped({Shape::skew, 0.6, 0.0, 0.0}));
+    wave("scoop_warp", "Scooped return", shaped({Shape::ramps, 0.0, 0.0, 0.0}));
+    wave("shelf_wave", "Shelf and scoop", shaped({Shape::ramps, 1.0, 0.0, 0.0}));
+    wave("notched", "Notched crest", closed(notched));
+    wave("bottle", "Bottle-neck swell", shaped({Shape::bottle, 0.55, 0.45, 0.4}));
+    wave("reed", "Reed flutter", closed(reed));
+    wave("unequal_peaks", "Unequal double crest", shaped({Shape::crests, 0.45, 0.0, 0.0}));
+    wave("ripple_return", "Rippled recovery", closed(ripple_return));
+    wave("soft_teeth", "Soft triple teeth", shaped({Shape::teeth, 0.38, 0.0, 0.0}));
+    wave("warped_fold", "Warped wave fold", shaped({Shape::fold, 1.6, 0.97, 0.55}));
 }

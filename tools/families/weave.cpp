@@ -20,10 +20,14 @@ constexpr Member kMembers[] = {
 
 }  // namespace
 
-KGEN_FAMILY(weave) {
+KGEN_FAMILY(weave, .peak_low = 0.82, .peak_high = 0.82, .step = 0.037) {
     for (const Member& m : kMembers) {
-        const std::string name = "weave_" + std::to_string(m.a) + "_" + std::to_string(m.b);
-        kgen::define(name, [m](const kgen::Record& r) {
+        const std::string a = std::to_string(m.a);
+        const std::string b = std::to_string(m.b);
+        const std::string description = a + " horizontal and " + b +
+                                        " vertical cycles; a phase-offset, closed 16-beat "
+                                        "traversal.";
+        kgen::define("weave_" + a + "_" + b, 1024, 2, description, [m](const kgen::Record& r) {
             kgen::Block block = kgen::sample_theta(r.period, [m](double t) {
                 kgen::Sample s;
                 s.x = std::sin(m.a * t + 0.37);

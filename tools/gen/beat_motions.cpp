@@ -814,7 +814,7 @@ constexpr std::size_t kRicochet = 15;
 }  // namespace
 
 double motion_peak(std::size_t motion, bool newer, const Score& s) {
-    if (motion >= kMotionKeys.size()) {
+    if (motion >= kMotions.size()) {
         throw std::runtime_error("no such motion");
     }
     const bool use_newer = newer && motion < kFirstMotions;
@@ -830,7 +830,7 @@ double motion_peak(std::size_t motion, bool newer, const Score& s) {
 }
 
 Block make_motion(std::size_t motion, bool newer, const Score& s) {
-    if (motion >= kMotionKeys.size()) {
+    if (motion >= kMotions.size()) {
         throw std::runtime_error("no such motion");
     }
     const Lanes lanes(s);

@@ -37,6 +37,8 @@ struct Roll {
 // than drop_snares_below.
 struct GrooveRow {
     const char* key;
+    const char* label;  // "genre / title", the head of the descriptions
+    const char* note;   // ends the descriptions of the first motions; may be empty
     int bars;
     double swing;
     std::array<const char*, kLaneCount> lanes;

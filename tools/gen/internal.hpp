@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,29 +11,65 @@
 
 namespace kgen {
 
-// Throws std::logic_error naming the first fault of the typed-in record list.
-void check_record_list();
-// Table position of a record; records().size() when the name is unknown.
-std::size_t record_position(std::string_view name);
 void set_data_dir(std::string dir);
 
-// Runs every family registration once, but that of the family named by without;
-// define() refuses unknown and repeated names.
-void run_family_registrations(const std::string& without = "");
-// The maker defined for a record, or nullptr.
-const Maker* maker_for(std::string_view name);
-std::size_t defined_count();
-// Families whose registration ran, in the order they ran.
-const std::vector<std::string>& registered_families();
-
-// One broken rule of one block.
+// One broken rule: of a block, or of the table as a whole.
 struct Violation {
-    std::string rule;     // short key, e.g. "step" or "decimals"
-    std::string message;  // full text, beginning with the pattern's name
+    std::string rule;     // short key, e.g. "step", "decimals" or "order"
+    std::string message;  // full text, beginning with the record's or family's name
 };
 
-// Every rule a single block must obey.
-std::vector<Violation> check_block(const Record& record, const Block& block);
+// ---- the declared families ---------------------------------------------------------
+
+struct Member {
+    Record record;
+    Maker maker;
+};
+
+struct Family {
+    std::string key;
+    Rules rules;
+    std::vector<Member> members;  // in the order of their declarations
+};
+
+// Runs every family registration once, but that of the family named by without (which
+// must exist), and returns the families sorted by key. define() refuses an empty maker
+// and a name outside the family's prefix.
+const std::vector<Family>& declare_families(const std::string& without = "");
+
+// ---- the table ---------------------------------------------------------------------
+
+// A stretch of the table: the next count members of one family, in declaration order.
+struct Run {
+    const char* family;
+    std::size_t count;
+};
+
+// One record in table order, with the family that declared it.
+struct Slot {
+    const Record* record;
+    const Maker* maker;
+    const Rules* rules;
+};
+
+// Lays the families out by the runs. Broken rules ("order"): a run of a family that
+// declares too few members (or none: no family file declares it), and members that no
+// run takes.
+std::vector<Slot> lay_out(std::span<const Run> order, const std::vector<Family>& families,
+                          std::vector<Violation>& broken);
+// The table of the built-in families, laid out by the family order and held to the
+// census ("census"); every fault is added to broken.
+std::vector<Slot> built_in_table(const std::vector<Family>& families,
+                                 std::vector<Violation>& broken);
+// Runs the layout and the census on deliberately broken families; returns the number of
+// failures.
+int run_table_self_test();
+
+// ---- the data rules ----------------------------------------------------------------
+
+// Every rule a single block must obey, under its family's rule class.
+std::vector<Violation> check_block(const Record& record, const Rules& rules,
+                                   const Block& block);
 
 struct MadeBlock {
     const Record* record;

@@ -1,7 +1,8 @@
-// Shared vocabulary of the catalogue generator: the record list, the registration of
-// family generators, and the shaping helpers that every family uses.
+// Shared vocabulary of the catalogue generator: how a family declares its members and
+// their bounds, and the shaping helpers that every family uses.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -20,18 +21,29 @@ struct Sample {
 };
 using Block = std::vector<Sample>;
 
-// One record of the table, as the record list fixes it.
+// One record of the table, as its family declares it.
 struct Record {
     std::string name;
     std::string description;
     int period = 0;
     int dimensions = 0;
-    std::string family;  // the family key: first word of the name ("accent_walk" has two)
+    std::string family;  // the key of the family that declares it
 };
 
-// All 1716 records in table order.
-const std::vector<Record>& records();
-const Record* find_record(std::string_view name);
+// Where pip 0 of every block of a family must lie.
+enum class Origin {
+    free,
+    exact,  // at (0, 0, 0)
+    near,   // within 0.00001 of (0, 0, 0) on every axis
+};
+
+// The rule class of a family: the bounds every block of it is checked against.
+struct Rules {
+    double peak_low = 0.0;
+    double peak_high = 0.0;  // equal to peak_low: the peak is exactly that value
+    double step = 0.0;       // largest change of an axis between neighbouring pips, seam included
+    Origin origin = Origin::free;
+};
 
 // Where the generator finds its input files (waveform tables and the like).
 const std::string& data_dir();
@@ -39,17 +51,28 @@ const std::string& data_dir();
 // A maker returns the record's block: exactly period samples, before the final rounding
 // to twelve decimal places, which the generator applies to every block itself.
 using Maker = std::function<Block(const Record&)>;
-void define(std::string_view name, Maker maker);
 
-// A family file registers its makers from one function, run once at generator start:
-//   KGEN_FAMILY(wave) { define("wave_pinched", ...); ... }
+// Declares the next member of the family whose registration is running: the members
+// keep the order of their declarations, which the family order lays into the table.
+void define(std::string name, int period, int dimensions, std::string description,
+            Maker maker);
+
+// A family file names its key and rule class, and declares its members from one
+// function, run once at generator start:
+//   KGEN_FAMILY(weave, .peak_low = 0.82, .peak_high = 0.82, .step = 0.037) {
+//       define("weave_1_3", 1024, 2, "...", maker); ...
+//   }
 struct FamilyRegistrar {
-    FamilyRegistrar(const char* family, void (*fn)());
+    FamilyRegistrar(const char* family, const Rules& rules, void (*fn)());
 };
-#define KGEN_FAMILY(key)                                                         \
+#define KGEN_FAMILY(key, ...)                                                    \
     static void kgen_family_##key();                                             \
-    static const ::kgen::FamilyRegistrar kgen_registrar_##key{#key, &kgen_family_##key}; \
+    static const ::kgen::FamilyRegistrar kgen_registrar_##key{                   \
+        #key, ::kgen::Rules{__VA_ARGS__}, &kgen_family_##key};                   \
     static void kgen_family_##key()
+
+// "07" for 7: the member numbers of the numbered families.
+std::string two_digits(int n);
 
 // ---- shaping helpers -------------------------------------------------------------
 
@@ -58,15 +81,20 @@ double theta(int p, int period);
 
 // Evaluates f(theta) at every pip of the period.
 Block sample_theta(int period, const std::function<Sample(double theta)>& f);
+// A maker for a closed formula of theta, sampled at every pip and taken as it is.
+Maker formula(Sample (*f)(double theta));
 // Evaluates f(p) at every pip p of the period.
 Block sample_pips(int period, const std::function<Sample(int p)>& f);
 
 // Largest magnitude over all pips and axes.
 double peak(const Block& block);
-// Largest change of any axis between neighbouring pips, the seam (last -> 0) included.
-double max_step(const Block& block);
-// Largest change between neighbours inside the period, seam excluded.
-double max_inner_step(const Block& block);
+// Largest change of any axis between neighbouring pips, the seam (last -> 0) included,
+// and the first pip from which it is taken.
+struct Step {
+    double size = 0.0;
+    std::size_t from = 0;
+};
+Step largest_step(const Block& block);
 
 // "0.82" scaling: multiply every component by target / peak(block).
 void scale_to_peak(Block& block, double target);

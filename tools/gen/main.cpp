@@ -1,10 +1,11 @@
-// kinetrope_gen: makes every block of the built-in table, proves each against the data
-// rules and writes the table sources (--out) or a CSV dump (--dump). A record without a
-// maker is a broken rule like any other: the table is written whole or not at all.
+// kinetrope_gen: lays out the built-in table from the families' declarations, makes every
+// block, proves each against the data rules and writes the table sources (--out) or a CSV
+// dump (--dump). A table that breaks the family order or the census is made not at all.
 #include <cstdio>
 #include <cstring>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "gen/internal.hpp"
 
@@ -29,33 +30,40 @@ struct Options {
     bool has_data = false;
 };
 
+int report(const std::vector<kgen::Violation>& broken, bool written) {
+    for (const kgen::Violation& v : broken) {
+        std::fprintf(stderr, "kinetrope_gen: %s\n", v.message.c_str());
+    }
+    std::fprintf(stderr, "kinetrope_gen: %zu broken rule%s%s\n", broken.size(),
+                 broken.size() == 1 ? "" : "s", written ? "" : "; nothing written");
+    return 1;
+}
+
 int generate(const Options& opt) {
     using namespace kgen;
-    check_record_list();
     if (opt.has_data) {
         set_data_dir(opt.data);
     }
-    run_family_registrations(opt.without);
-    std::vector<MadeBlock> made;
     std::vector<Violation> broken;
-    for (const Record& r : records()) {
+    const std::vector<Slot> table = built_in_table(declare_families(opt.without), broken);
+    if (!broken.empty()) {
+        return report(broken, false);
+    }
+    std::vector<MadeBlock> made;
+    for (const Slot& slot : table) {
+        const Record& r = *slot.record;
         if (!r.name.starts_with(opt.only)) {
-            continue;
-        }
-        const Maker* maker = maker_for(r.name);
-        if (maker == nullptr) {
-            broken.push_back(Violation{"maker", r.name + ": no family defines its maker"});
             continue;
         }
         Block block;
         try {
-            block = (*maker)(r);
+            block = (*slot.maker)(r);
         } catch (const std::exception& e) {
             broken.push_back(Violation{"maker", r.name + ": the maker failed: " + e.what()});
             continue;
         }
         round_block(block);
-        for (Violation& v : check_block(r, block)) {
+        for (Violation& v : check_block(r, *slot.rules, block)) {
             broken.push_back(std::move(v));
         }
         made.push_back(MadeBlock{&r, std::move(block)});
@@ -63,24 +71,16 @@ int generate(const Options& opt) {
     for (Violation& v : check_distinct(made)) {
         broken.push_back(std::move(v));
     }
-    for (const Violation& v : broken) {
-        std::fprintf(stderr, "kinetrope_gen: %s\n", v.message.c_str());
-    }
-    if (!opt.dump.empty()) {
+    const bool dump = !opt.dump.empty();
+    if (dump) {
         write_dump(opt.dump, made);
-        std::printf("dumped %zu of %zu records into %s\n", made.size(), records().size(),
+        std::printf("dumped %zu of %zu records into %s\n", made.size(), table.size(),
                     opt.dump.c_str());
     } else if (broken.empty()) {
         write_table_sources(opt.out, made);
         std::printf("emitted %zu records\n", made.size());
     }
-    if (!broken.empty()) {
-        std::fprintf(stderr, "kinetrope_gen: %zu broken rule%s%s\n", broken.size(),
-                     broken.size() == 1 ? "" : "s",
-                     opt.dump.empty() ? "; nothing written" : "");
-        return 1;
-    }
-    return 0;
+    return broken.empty() ? 0 : report(broken, dump);
 }
 
 }  // namespace
@@ -128,8 +128,11 @@ int main(int argc, char** argv) {
             if (!opt.out.empty() || !opt.dump.empty()) {
                 return usage();
             }
-            kgen::check_record_list();
-            return kgen::run_self_test() == 0 ? 0 : 1;
+            const int failures = kgen::run_self_test() + kgen::run_table_self_test();
+            if (failures == 0) {
+                std::printf("self-test passed\n");
+            }
+            return failures == 0 ? 0 : 1;
         }
         if (opt.out.empty() == opt.dump.empty() || (!opt.only.empty() && opt.dump.empty())) {
             return usage();

@@ -1,7 +1,6 @@
-// Family registration: each family file hands the generator one function that defines
-// its makers; the functions run in a fixed order once the record list is known.
+// Family registration: each family file hands the generator its key, its rule class and
+// one function that declares its members; the functions run in a fixed order, once.
 #include <algorithm>
-#include <map>
 #include <stdexcept>
 #include <utility>
 
@@ -12,6 +11,7 @@ namespace {
 
 struct Registration {
     std::string family;
+    Rules rules;
     void (*fn)();
 };
 
@@ -21,78 +21,78 @@ std::vector<Registration>& registrations() {
     return list;
 }
 
-std::map<std::string, Maker, std::less<>>& makers() {
-    static std::map<std::string, Maker, std::less<>> map;
-    return map;
-}
-
-std::vector<std::string>& ran() {
-    static std::vector<std::string> list;
+std::vector<Family>& families() {
+    static std::vector<Family> list;
     return list;
 }
 
-bool& registering() {
-    static bool flag = false;
-    return flag;
+// The family whose registration is running, or nullptr.
+Family*& registering() {
+    static Family* family = nullptr;
+    return family;
+}
+
+std::string& data_dir_storage() {
+    static std::string dir = "tools/data";
+    return dir;
 }
 
 }  // namespace
 
-FamilyRegistrar::FamilyRegistrar(const char* family, void (*fn)()) {
-    registrations().push_back(Registration{family, fn});
+FamilyRegistrar::FamilyRegistrar(const char* family, const Rules& rules, void (*fn)()) {
+    registrations().push_back(Registration{family, rules, fn});
 }
 
-void define(std::string_view name, Maker maker) {
-    if (!registering()) {
-        throw std::logic_error("define(\"" + std::string(name) +
-                               "\") called outside a family registration");
+void define(std::string name, int period, int dimensions, std::string description,
+            Maker maker) {
+    Family* family = registering();
+    if (family == nullptr) {
+        throw std::logic_error("define(\"" + name + "\") called outside a family registration");
     }
-    if (find_record(name) == nullptr) {
-        throw std::logic_error("define: \"" + std::string(name) +
-                               "\" is not a record of the built-in table");
+    if (!name.starts_with(family->key + "_")) {
+        throw std::logic_error(name + ": the name does not begin with " + family->key + "_");
     }
     if (!maker) {
-        throw std::logic_error("define: \"" + std::string(name) + "\" has an empty maker");
+        throw std::logic_error(name + ": declared without a maker");
     }
-    if (!makers().emplace(std::string(name), std::move(maker)).second) {
-        throw std::logic_error("define: \"" + std::string(name) + "\" is defined twice");
-    }
+    family->members.push_back(Member{
+        Record{std::move(name), std::move(description), period, dimensions, family->key},
+        std::move(maker)});
 }
 
-void run_family_registrations(const std::string& without) {
+const std::vector<Family>& declare_families(const std::string& without) {
+    if (!families().empty()) {
+        throw std::logic_error("the families are declared once");
+    }
     std::vector<Registration> list = registrations();
     if (!without.empty() &&
         std::erase_if(list, [&](const Registration& r) { return r.family == without; }) == 0) {
         throw std::logic_error("no family " + without + " to leave out");
     }
     // Static initialisation order across files is unspecified; sort for a fixed order.
-    std::stable_sort(list.begin(), list.end(),
-                     [](const Registration& a, const Registration& b) { return a.family < b.family; });
+    std::stable_sort(list.begin(), list.end(), [](const Registration& a, const Registration& b) {
+        return a.family < b.family;
+    });
     for (std::size_t i = 1; i < list.size(); ++i) {
         if (list[i].family == list[i - 1].family) {
             throw std::logic_error("family " + list[i].family + " is registered twice");
         }
     }
-    registering() = true;
     for (const Registration& r : list) {
+        families().push_back(Family{r.family, r.rules, {}});
+        registering() = &families().back();
         try {
             r.fn();
         } catch (const std::exception& e) {
-            registering() = false;
+            registering() = nullptr;
             throw std::logic_error("family " + r.family + ": " + e.what());
         }
-        ran().push_back(r.family);
+        registering() = nullptr;
     }
-    registering() = false;
+    return families();
 }
 
-const Maker* maker_for(std::string_view name) {
-    const auto it = makers().find(name);
-    return it == makers().end() ? nullptr : &it->second;
-}
-
-std::size_t defined_count() { return makers().size(); }
-
-const std::vector<std::string>& registered_families() { return ran(); }
+const std::string& data_dir() { return data_dir_storage(); }
+void set_data_dir(std::string dir) { data_dir_storage() = std::move(dir); }
 
 }  // namespace kgen

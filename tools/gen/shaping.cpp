@@ -1,10 +1,12 @@
 // Shaping helpers shared by every family: sampling over a period, peaks and steps,
-// scaling, the final twelve-place rounding, pulse scores and keyframe lanes.
+// scaling, the final twelve-place rounding, pulse scores, keyframe lanes and member
+// numbers.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
+#include <string>
 
 #include "gen/kgen.hpp"
 
@@ -19,6 +21,10 @@ Block sample_theta(int period, const std::function<Sample(double theta)>& f) {
         block.push_back(f(theta(p, period)));
     }
     return block;
+}
+
+Maker formula(Sample (*f)(double theta)) {
+    return [f](const Record& r) { return sample_theta(r.period, f); };
 }
 
 Block sample_pips(int period, const std::function<Sample(int p)>& f) {
@@ -50,20 +56,18 @@ double peak(const Block& block) {
     return m;
 }
 
-double max_inner_step(const Block& block) {
-    double m = 0.0;
-    for (std::size_t i = 1; i < block.size(); ++i) {
-        m = std::max(m, sample_step(block[i - 1], block[i]));
+Step largest_step(const Block& block) {
+    Step worst;
+    for (std::size_t p = 0; p < block.size(); ++p) {
+        const double d = sample_step(block[p], block[(p + 1) % block.size()]);
+        if (d > worst.size) {
+            worst = Step{d, p};
+        }
     }
-    return m;
+    return worst;
 }
 
-double max_step(const Block& block) {
-    if (block.empty()) {
-        return 0.0;
-    }
-    return std::max(max_inner_step(block), sample_step(block.back(), block.front()));
-}
+std::string two_digits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
 
 namespace {
 
