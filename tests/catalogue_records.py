@@ -1,5 +1,6 @@
-"""The built-in table's records as the naming rules compose them, written out here apart
-from the generator so the tests can hold the two against each other.
+"""The built-in table's records as the naming rules compose them, and each family's rule
+class, written out here apart from the generator so the tests can hold the two against each
+other. The other test modules take these facts from here.
 
 expected_records() -> list of (name, description, period, dimensions, family) in table order.
 """
@@ -132,6 +133,11 @@ SPEED_GARAGE_LEAD = "Bass onsets are included as movement cues. "
 AMEN_TAIL = (" Four bars, not a generic 2-bar loop. Timing/velocity are approximations; "
              "no original recording or measured human microtiming.")
 
+# The grooves from this position on are the later set: they use the newer version of the
+# first motions, and all their patterns follow those of the earlier grooves.
+NEWER_FROM = 36
+FIRST_MOTIONS = 4
+
 MOTIONS = [
     ("bounce", "Kick-led bounce", None),
     ("step", "Snare side-step", None),
@@ -151,6 +157,8 @@ MOTIONS = [
     ("ricochet", "Directional ricochet", "Successive onsets send smooth excursions toward a cyclic series of targets."),
 ]
 
+MOTION_KEYS = [key for key, _, _ in MOTIONS]
+
 BLOCK3_FIRST = [
     ("Kick-led bounce", "Original Vessa 05 kick-led downstroke and side accents."),
     ("Snare side-step", "Original Vessa 05 alternating lateral kick and snare gestures."),
@@ -165,6 +173,61 @@ FLAT_BOUNCE_STEP = set("""four_floor house_classic house_shuffle house_jack tech
 techno_broken techno_polymeter ukg_two_step ukg_skip ukg_four_four grime_sparse grime_syncopated
 jungle_chops jungle_ghosts jungle_switch dnb_two_step dnb_rolling electro rave_breaks dembow disco
 jersey_five baile_toms""".split())
+
+
+# family: (lowest peak, highest peak, largest step between neighbouring pips with the seam,
+# where pip 0 lies: anywhere, exactly at the origin, or within 0.00001 of it)
+RULES = {
+    "lfo": (0.75, 0.85, 0.154, "free"),
+    "rhythm": (0.7, 0.85, 0.150, "free"),
+    "rudiment": (0.82, 0.82, 0.138, "free"),
+    "ease": (0.65, 0.8, 0.057, "free"),
+    "akwf": (0.85, 0.85, 0.192, "free"),
+    "groove": (0.6488, 1.0, 0.135, "free"),
+    "path": (0.72, 0.82, 0.026, "free"),
+    "wave": (0.82, 0.82, 0.044, "free"),
+    "env": (0.7, 0.82, 0.039, "exact"),
+    "seq": (0.82, 0.82, 0.051, "free"),
+    "noise": (0.82, 0.82, 0.029, "free"),
+    "orbit": (0.82, 0.82, 0.021, "free"),
+    "weave": (0.82, 0.82, 0.037, "free"),
+    "polar": (0.82, 0.82, 0.030, "free"),
+    "spiro": (0.82, 0.82, 0.030, "free"),
+    "space": (0.82, 0.82, 0.026, "free"),
+    "mech": (0.82, 0.82, 0.031, "free"),
+    "euclid": (0.75, 0.75, 0.064, "free"),
+    "poly": (0.52, 0.52, 0.057, "free"),
+    "meter": (0.72, 0.72, 0.059, "free"),
+    "swing": (0.585, 0.585, 0.072, "free"),
+    "stick": (0.74, 0.74, 0.096, "free"),
+    "gesture": (0.82, 0.82, 0.043, "free"),
+    "ribbon": (0.82, 0.82, 0.016, "free"),
+    "contour": (0.8199, 0.82, 0.043, "free"),
+    "silhouette": (0.8199, 0.82, 0.028, "free"),
+    "spline": (0.8197, 0.82, 0.034, "free"),
+    "tour": (0.82, 0.82, 0.037, "free"),
+    "scan": (0.82, 0.82, 0.045, "free"),
+    "reach": (0.8199, 0.82, 0.029, "exact"),
+    "surface": (0.82, 0.82, 0.033, "free"),
+    "braid": (0.8198, 0.82, 0.026, "free"),
+    "arm": (0.8199, 0.82, 0.027, "free"),
+    "dwell": (0.8199, 0.82, 0.029, "free"),
+    "packet": (0.8196, 0.82, 0.168, "near"),
+    "canon": (0.279, 0.311, 0.080, "free"),
+    "echo": (0.2489, 0.31, 0.075, "free"),
+    "ladder": (0.32, 0.32, 0.103, "free"),
+    "necklace": (0.248, 0.248, 0.046, "free"),
+    "accent_walk": (0.2561, 0.3139, 0.077, "free"),
+    "triplet": (0.2945, 0.2945, 0.076, "free"),
+    "dialogue": (0.32, 0.32, 0.059, "free"),
+    "burst": (0.288, 0.288, 0.097, "free"),
+    "beat": (0.1552, 0.92, 0.268, "free"),
+}
+
+
+def two_digits(count=16):
+    """The member numbers of the numbered families: "01", "02", ..."""
+    return [f"{n:02d}" for n in range(1, count + 1)]
 
 
 def _words(text):
@@ -184,7 +247,7 @@ def _sixteen():
         return lambda s, i: 3 if s in names else 2
 
     second_half = lambda s, i: 2 if i < 8 else 3  # noqa: E731
-    nn = [f"{n:02d}" for n in range(1, 17)]
+    nn = two_digits()
     pairs8 = _words("1_2 1_3 1_4 1_5 2_3 2_5 3_4 3_5")
 
     def by_n(styles, ns):
@@ -360,7 +423,7 @@ def _beat_record(groove_index, motion_index, block):
     motion, title, tail = MOTIONS[motion_index]
     if block == 1:
         text = note
-    elif block == 3 and motion_index < 4:
+    elif block == 3 and motion_index < FIRST_MOTIONS:
         title, text = BLOCK3_FIRST[motion_index]
     else:
         text = tail
@@ -381,13 +444,13 @@ def expected_records():
         assert len(suffixes) == 16, family
         for i, s in enumerate(suffixes):
             out.append((f"{family}_{s}", desc(s, i), period(s), dims(s, i), family))
-    for g in range(36):
-        for m in range(4):
+    for g in range(NEWER_FROM):
+        for m in range(FIRST_MOTIONS):
             out.append(_beat_record(g, m, 1))
-    for g in range(36):
-        for m in range(4, 16):
+    for g in range(NEWER_FROM):
+        for m in range(FIRST_MOTIONS, len(MOTIONS)):
             out.append(_beat_record(g, m, 2))
-    for g in range(36, 68):
-        for m in range(16):
+    for g in range(NEWER_FROM, len(GROOVES)):
+        for m in range(len(MOTIONS)):
             out.append(_beat_record(g, m, 3))
     return tuple(out)

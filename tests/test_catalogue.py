@@ -5,22 +5,16 @@ rudiment functions, and the data rules checked again on what the module actually
 import decimal
 import functools
 import hashlib
-import importlib.util
 import math
 import re
 import struct
-from pathlib import Path
 
 import pytest
 from hypothesis import given, strategies as st
 
+import catalogue_records as records
 import kinetrope
 from number_kinds import IndexOnly
-
-_spec = importlib.util.spec_from_file_location(
-    "catalogue_records", Path(__file__).resolve().parent / "catalogue_records.py")
-records = importlib.util.module_from_spec(_spec)
-_spec.loader.exec_module(records)
 
 INT_MIN, INT_MAX = -2**31, 2**31 - 1
 
@@ -112,7 +106,7 @@ def test_descriptions_keep_their_shape():
 
 def test_the_two_worded_notes_keep_the_quoted_text():
     entries = builtins()
-    for motion in ("bounce", "step", "orbit", "glide"):
+    for motion in records.MOTION_KEYS[:records.FIRST_MOTIONS]:
         for name, check in ((f"beat_speed_garage_{motion}", "speed"),
                             (f"beat_amen_four_bar_{motion}", "amen")):
             note = entries[name]["description"].split(". ", 1)[1]
@@ -341,6 +335,27 @@ def test_every_block_obeys_the_value_rules():
         if name.startswith("beat_") and magnitude > 0.92:
             faults.append((name, "beat cap"))
     assert faults[:20] == []
+
+
+def test_every_block_keeps_its_family_rule_class():
+    expected = records.expected_records()
+    assert set(records.RULES) == {family for *_, family in expected}
+    faults = []
+    for name, _, _, _, family in expected:
+        low, high, bound, origin = records.RULES[family]
+        values = block(name)
+        peak = max(abs(c) for v in values for c in v)
+        if not low <= peak <= high or (low == high and peak != low):
+            faults.append((name, "peak", peak))
+        step = max(abs(b - a) for v, w in zip(values, values[1:] + values[:1])
+                   for a, b in zip(v, w))
+        if step > bound:
+            faults.append((name, "step", step))
+        if origin == "exact" and values[0] != (0.0, 0.0, 0.0):
+            faults.append((name, "origin", values[0]))
+        if origin == "near" and max(map(abs, values[0])) > 0.00001:
+            faults.append((name, "origin", values[0]))
+    assert faults == []
 
 
 def test_no_two_blocks_are_equal():

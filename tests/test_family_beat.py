@@ -9,18 +9,14 @@ import itertools
 import numpy as np
 import pytest
 
+import catalogue_records as records
 import kinetrope
 
-MOTIONS = ["bounce", "step", "orbit", "glide", "surge", "recoil", "flutter", "dive",
-           "pendulum", "figure8", "box", "corkscrew", "spiral", "slalom", "spring",
-           "ricochet"]
+MOTIONS = records.MOTION_KEYS
 
 # bounce and step stay in the plane for these grooves: they carry no bass cue.
-FLAT = {"four_floor", "house_classic", "house_shuffle", "house_jack", "techno_drive",
-        "techno_toms", "techno_broken", "techno_polymeter", "ukg_two_step", "ukg_skip",
-        "ukg_four_four", "grime_sparse", "grime_syncopated", "jungle_chops", "jungle_ghosts",
-        "jungle_switch", "dnb_two_step", "dnb_rolling", "electro", "rave_breaks", "dembow",
-        "disco", "jersey_five", "baile_toms"}
+FLAT = records.FLAT_BOUNCE_STEP
+PEAK_LOW, PEAK_HIGH, STEP, _ = records.RULES["beat"]
 
 AT_CAP = {"beat_house_shuffle_ricochet", "beat_house_jack_ricochet",
           "beat_techno_drive_ricochet", "beat_bassline_dive"}
@@ -105,14 +101,14 @@ def test_peaks_steps_and_rounding(motion):
         name = f"beat_{g}_{motion}"
         b = block(name)
         peak = np.abs(b).max()
-        assert 0.1552 <= peak <= 0.92, name
+        assert PEAK_LOW <= peak <= PEAK_HIGH, name
         if name in AT_CAP:
-            assert peak == 0.92, name
-            assert int((np.abs(b) == 0.92).any(axis=1).sum()) == 1, name
+            assert peak == PEAK_HIGH, name
+            assert int((np.abs(b) == PEAK_HIGH).any(axis=1).sum()) == 1, name
         else:
-            assert peak < 0.92, name
+            assert peak < PEAK_HIGH, name
         closed = np.vstack([b, b[:1]])
-        assert np.abs(np.diff(closed, axis=0)).max() <= 0.268, name
+        assert np.abs(np.diff(closed, axis=0)).max() <= STEP, name
         inner = np.abs(np.diff(b, axis=0)).max(axis=0)
         seam = np.abs(b[0] - b[-1])
         assert (seam <= inner).all(), name

@@ -7,6 +7,7 @@ import math
 import numpy as np
 import pytest
 
+import catalogue_records as records
 import kinetrope
 from catalogue_data import block, entries
 
@@ -138,7 +139,6 @@ CASES = (
        for i, row in enumerate(SILHOUETTES)]
 )
 NAMES = [name for name, _, _ in CASES]
-EXACT_PEAK_FAMILIES = ("orbit", "weave", "polar", "spiro", "space", "surface")
 
 
 def test_every_member_is_covered_once():
@@ -165,10 +165,10 @@ def test_every_pip_matches_the_formula(name, expected, period):
 @pytest.mark.parametrize("name", NAMES)
 def test_peak(name):
     peak = np.max(np.abs(block(name)))
-    if name.startswith(EXACT_PEAK_FAMILIES):
-        assert peak == 0.82
-    else:
-        assert 0.8199 <= peak <= 0.82
+    low, high, _, _ = records.RULES[name.split("_")[0]]
+    assert low <= peak <= high
+    if low == high:
+        assert peak == low
 
 
 # ---- what the names promise --------------------------------------------------------

@@ -8,21 +8,12 @@ import math
 import numpy as np
 import pytest
 
+import catalogue_records as records
 from catalogue_data import block, entries
 
 # family: (lowest peak, highest peak, largest step between neighbouring pips)
-RULES = {
-    "gesture": (0.82, 0.82, 0.043),
-    "ribbon": (0.82, 0.82, 0.016),
-    "contour": (0.8199, 0.82, 0.043),
-    "spline": (0.8197, 0.82, 0.034),
-    "tour": (0.82, 0.82, 0.037),
-    "scan": (0.82, 0.82, 0.045),
-    "reach": (0.8199, 0.82, 0.029),
-    "braid": (0.8198, 0.82, 0.026),
-    "arm": (0.8199, 0.82, 0.027),
-    "dwell": (0.8199, 0.82, 0.029),
-}
+RULES = {family: records.RULES[family][:3] for family in (
+    "gesture", "ribbon", "contour", "spline", "tour", "scan", "reach", "braid", "arm", "dwell")}
 
 GESTURES_WITH_DEPTH = {"push_pull", "reach_depth", "bow_turn", "spiral_reach", "diamond_depth"}
 RIBBON_PAIRS = ["1_2", "1_3", "1_4", "1_5", "2_3", "2_5", "3_4", "3_5"]

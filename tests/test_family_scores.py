@@ -6,6 +6,7 @@ import math
 import numpy as np
 import pytest
 
+import catalogue_records as records
 from catalogue_data import block, entries
 
 TOLERANCE = 1e-12
@@ -237,7 +238,7 @@ def test_rudiment_strokes_follow_the_hands(name):
         assert abs(got[p, 0]) == pytest.approx(expected, abs=0.02)
     assert np.max(np.abs(block(name))) == 0.82
     steps = np.abs(got - np.roll(got, 1, axis=0))
-    assert steps.max() <= 0.138
+    assert steps.max() <= records.RULES["rudiment"][2]
 
 
 FLAM_ACCENTS = [0, 64, 128, 192]  # RLR LRL RLR LRL, each group led by its accent
