@@ -9,6 +9,17 @@ import functools
 
 EM = "\u2014"
 
+# The census of the whole table: how many records, how many of each period and dimension
+# count, and the names that stand at the borders of the family runs.
+RECORDS = 1716
+PERIODS = {256: 41, 512: 1304, 1024: 307, 768: 17, 352: 6, 416: 6, 448: 6, 224: 5, 288: 5,
+           480: 5, 320: 4, 384: 4, 160: 3, 544: 1, 608: 1, 640: 1}
+DIMENSIONS = {1: 29, 2: 321, 3: 1366}
+EDGES = {0: "lfo_breathe", 27: "groove_b_grid", 28: "lfo_twin_swell", 52: "wave_pinched",
+         627: "burst_5_6_2", 628: "beat_four_floor_bounce", 771: "beat_amapiano_glide",
+         772: "beat_four_floor_surge", 1203: "beat_amapiano_ricochet",
+         1204: "beat_jersey_five_bounce", 1715: "beat_dembow_push_ricochet"}
+
 # Positions 0-51: name, period, dimensions. Their descriptions are checked by shape and by
 # the few quoted in SAMPLE_DESCRIPTIONS.
 FIRST = """

@@ -180,7 +180,8 @@ INNER = {
 
 def describe(obj):
     if isinstance(obj, PatternLibrary):
-        return obj.catalogue()[-1]["name"] if len(obj.catalogue()) > 1731 else "no patterns"
+        defaults = len(kinetrope.catalogue())
+        return obj.catalogue()[-1]["name"] if len(obj.catalogue()) > defaults else "no patterns"
     return obj.name
 
 
