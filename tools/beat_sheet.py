@@ -18,11 +18,14 @@ matplotlib.use("Agg")
 import matplotlib.pyplot as plt  # noqa: E402
 from sheet import draw_trace, panel_pairs, read_block, read_index  # noqa: E402
 
-MOTIONS = ["bounce", "step", "orbit", "glide", "surge", "recoil", "flutter", "dive",
-           "pendulum", "figure8", "box", "corkscrew", "spiral", "slalom", "spring",
-           "ricochet"]
 PIPS_PER_BEAT = 64
 PIPS_PER_BAR = 256
+
+
+def motions_of(rows):
+    """The motions in table order: the last words of the beat names (beat_<groove>_<motion>,
+    the motion keys being single words)."""
+    return list(dict.fromkeys(r["name"].rsplit("_", 1)[-1] for r in rows))
 
 
 def groove_of(name, motion):
@@ -59,8 +62,8 @@ def draw_motion(dump, rows, motion, path):
 def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("dump", help="directory written by kinetrope_gen --dump")
-    parser.add_argument("--motion", nargs="*", default=MOTIONS, choices=MOTIONS,
-                        help="the motions to draw (default: all sixteen)")
+    parser.add_argument("--motion", nargs="*", default=None,
+                        help="the motions to draw (default: all of them)")
     parser.add_argument("--out", default=None, help="where the PNGs go (default: the dump directory)")
     args = parser.parse_args(argv)
     out = args.out or args.dump
@@ -69,7 +72,11 @@ def main(argv):
     if not rows:
         print("no beat patterns in the dump", file=sys.stderr)
         return 1
-    for motion in args.motion:
+    motions = motions_of(rows)
+    unknown = sorted(set(args.motion or []) - set(motions))
+    if unknown:
+        parser.error(f"no such motion: {', '.join(unknown)} (choose from {', '.join(motions)})")
+    for motion in args.motion or motions:
         path = os.path.join(out, f"beat_{motion}.png")
         draw_motion(args.dump, rows, motion, path)
         print(path)

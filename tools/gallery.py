@@ -36,9 +36,6 @@ RUDIMENTS = frozenset((
     "ombrel_background", "single_stroke_roll", "double_stroke_roll", "multiple_bounce_roll",
     "single_paradiddle", "flam", "drag", "five_stroke_roll",
 ))
-MOTIONS = ("bounce", "step", "orbit", "glide", "surge", "recoil", "flutter", "dive",
-           "pendulum", "figure8", "box", "corkscrew", "spiral", "slalom", "spring",
-           "ricochet")
 TWO_WORD_FAMILIES = ("accent_walk",)
 
 AXIS_COLOURS = ("#1f77b4", "#ff7f0e", "#2ca02c")
@@ -65,10 +62,8 @@ def family_of(name):
 
 
 def motion_of(name):
-    """The motion of a beat pattern: the known motion its name ends with, else its last word."""
-    for motion in MOTIONS:
-        if name.endswith("_" + motion):
-            return motion
+    """The motion of a beat pattern: the last word of its name (beat_<groove>_<motion>, the
+    motion keys being single words)."""
     return name.rsplit("_", 1)[-1]
 
 
