@@ -24,12 +24,8 @@ struct BuiltinPattern {
 std::span<const BuiltinPattern> builtin_patterns() noexcept;
 std::span<const std::uint64_t> builtin_name_index() noexcept;
 
-// The names in index order as four big-endian words of their bytes, zero-padded to 32
-// (every built-in name is at most 32 bytes), so the search compares integers instead of
-// chasing each name; the generated table holds one key per entry of the name index.
-struct BuiltinNameKey {
-    std::uint64_t word[4];
-};
+// Every built-in name has 8 to 32 bytes (the generator checks), so the table's name keys
+// hold whole names.
 inline constexpr std::size_t BUILTIN_NAME_MIN = 8;
 inline constexpr std::size_t BUILTIN_NAME_MAX = 32;
 

@@ -11,8 +11,6 @@
 namespace kinetrope {
 namespace {
 
-using Rudiment = Offset3 (*)(int) noexcept;
-
 template <std::size_t N>
 bool is(std::string_view name, const char (&literal)[N]) noexcept {
     return std::memcmp(name.data(), literal, N - 1) == 0;
@@ -20,46 +18,42 @@ bool is(std::string_view name, const char (&literal)[N]) noexcept {
 
 // Rudiment names by length first, so most names cost one switch and at most one memcmp.
 // Every built-in name is 8 to 32 bytes; lengths without a rudiment go straight to the table.
-Rudiment find_rudiment(std::string_view n) noexcept {
+// The answer is the rudiment's place in catalogue order, or NONE.
+constexpr std::size_t NONE = RUDIMENT_COUNT;
+std::size_t find_rudiment(std::string_view n) noexcept {
     switch (n.size()) {
         case 4:
-            if (is(n, "sway")) return &sway;
-            if (is(n, "flam")) return &flam;
-            if (is(n, "drag")) return &drag;
-            return nullptr;
+            if (is(n, "sway")) return rudiment_place("sway");
+            if (is(n, "flam")) return rudiment_place("flam");
+            if (is(n, "drag")) return rudiment_place("drag");
+            return NONE;
         case 5:
-            return is(n, "helix") ? &helix : nullptr;
+            return is(n, "helix") ? rudiment_place("helix") : NONE;
         case 6:
-            if (is(n, "bounce")) return &bounce;
-            if (is(n, "circle")) return &circle;
-            return nullptr;
+            if (is(n, "bounce")) return rudiment_place("bounce");
+            if (is(n, "circle")) return rudiment_place("circle");
+            return NONE;
         case 8:
-            return is(n, "box_step") ? &box_step : nullptr;
+            return is(n, "box_step") ? rudiment_place("box_step") : NONE;
         case 10:
-            return is(n, "step_touch") ? &step_touch : nullptr;
+            return is(n, "step_touch") ? rudiment_place("step_touch") : NONE;
         case 12:
-            return is(n, "figure_eight") ? &figure_eight : nullptr;
+            return is(n, "figure_eight") ? rudiment_place("figure_eight") : NONE;
         case 16:
-            return is(n, "five_stroke_roll") ? &five_stroke_roll : nullptr;
+            return is(n, "five_stroke_roll") ? rudiment_place("five_stroke_roll") : NONE;
         case 17:
-            if (is(n, "ombrel_background")) return &ombrel_background;
-            if (is(n, "single_paradiddle")) return &single_paradiddle;
-            return nullptr;
+            if (is(n, "ombrel_background")) return rudiment_place("ombrel_background");
+            if (is(n, "single_paradiddle")) return rudiment_place("single_paradiddle");
+            return NONE;
         case 18:
-            if (is(n, "single_stroke_roll")) return &single_stroke_roll;
-            if (is(n, "double_stroke_roll")) return &double_stroke_roll;
-            return nullptr;
+            if (is(n, "single_stroke_roll")) return rudiment_place("single_stroke_roll");
+            if (is(n, "double_stroke_roll")) return rudiment_place("double_stroke_roll");
+            return NONE;
         case 20:
-            return is(n, "multiple_bounce_roll") ? &multiple_bounce_roll : nullptr;
+            return is(n, "multiple_bounce_roll") ? rudiment_place("multiple_bounce_roll") : NONE;
         default:
-            return nullptr;
+            return NONE;
     }
-}
-
-[[noreturn]] void unknown(std::string_view name) {
-    std::string message = "Unknown kinetrope rudiment: ";
-    message.append(name);
-    throw std::invalid_argument(message);
 }
 
 std::vector<CatalogueEntry> build_default_catalogue() {
@@ -83,14 +77,27 @@ const std::vector<CatalogueEntry>& default_catalogue() {
     return catalogue;
 }
 
-Offset3 sample(std::string_view name, int pip) {
-    if (const Rudiment r = find_rudiment(name)) {
-        return r(pip);
+DefaultPattern find_default(std::string_view name) noexcept {
+    if (const std::size_t r = find_rudiment(name); r != NONE) {
+        return {RUDIMENT_TABLE[r].function, r};
     }
     if (const BuiltinPattern* b = find_builtin(name)) {
-        return b->sampler(pip);
+        return {b->sampler, RUDIMENT_COUNT + static_cast<std::size_t>(b - builtin_patterns().data())};
     }
-    unknown(name);
+    return {};
+}
+
+std::string unknown_name_message(std::string_view name) {
+    std::string message = "Unknown kinetrope rudiment: ";
+    message.append(name);
+    return message;
+}
+
+Offset3 sample(std::string_view name, int pip) {
+    if (const DefaultPattern found = find_default(name)) {
+        return found.sampler(pip);
+    }
+    throw std::invalid_argument(unknown_name_message(name));
 }
 
 }  // namespace kinetrope

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
+#include "catalogue/builtin_table.hpp"
 #include "core/offset3.hpp"
 
 namespace kinetrope {
@@ -18,6 +21,21 @@ struct CatalogueEntry {
 
 // The fifteen rudiments, then the built-in table in table order; built on first use.
 const std::vector<CatalogueEntry>& default_catalogue();
+
+// A default pattern found by name: its sampler, and its place in the default catalogue.
+struct DefaultPattern {
+    PatternSampler sampler = nullptr;
+    std::size_t position = 0;
+
+    explicit operator bool() const noexcept { return sampler != nullptr; }
+};
+
+// The one lookup of a default name (a rudiment's or a built-in pattern's), compared byte
+// for byte; an empty result for any other name. Builds nothing.
+DefaultPattern find_default(std::string_view name) noexcept;
+
+// "Unknown kinetrope rudiment: " and the name, the answer to a name nothing bears.
+std::string unknown_name_message(std::string_view name);
 
 // Any default pattern by name; throws std::invalid_argument for an unknown name.
 Offset3 sample(std::string_view name, int pip);

@@ -2,7 +2,7 @@
 // classes before the first function whose signature names them.
 #include <pybind11/pybind11.h>
 
-#include "core/offset3.hpp"
+#include "core/pip.hpp"
 #include "module/bindings.hpp"
 
 namespace py = pybind11;

@@ -5,6 +5,8 @@
 
 #include <pybind11/pybind11.h>
 
+#include "catalogue/registry.hpp"
+
 namespace kinetrope::bindings {
 
 // A name argument taken as a view of bytes the caller's object already holds: a str as its
@@ -18,8 +20,7 @@ struct NameArg {
 // zero byte and turns a name that is not UTF-8 into a UnicodeDecodeError. Raise the
 // ValueError here instead, with every byte of the name (undecodable ones escaped).
 [[noreturn]] inline void raise_unknown(std::string_view name) {
-    std::string text = "Unknown kinetrope rudiment: ";
-    text.append(name);
+    const std::string text = unknown_name_message(name);
     PyObject* message = PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()),
                                              "backslashreplace");
     if (message == nullptr) {

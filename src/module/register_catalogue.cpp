@@ -1,7 +1,4 @@
 // The module functions over the default patterns: sample by name and the catalogue list.
-#include <stdexcept>
-#include <string>
-
 #include <pybind11/pybind11.h>
 
 #include "catalogue/registry.hpp"
@@ -13,16 +10,14 @@ namespace py = pybind11;
 
 namespace kinetrope::bindings {
 
-
 void register_catalogue(py::module_& m) {
     m.def(
         "sample",
         [](NameArg name, int pip_count) {
-            try {
-                return kinetrope::sample(name.view, pip_count);
-            } catch (const std::invalid_argument&) {
-                raise_unknown(name.view);
+            if (const DefaultPattern found = find_default(name.view)) {
+                return found.sampler(pip_count);
             }
+            raise_unknown(name.view);
         },
         py::arg("name"), py::arg("pip_count"));
     m.def("catalogue", []() -> py::list { return catalogue_list(default_catalogue()); });

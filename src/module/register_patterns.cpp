@@ -112,11 +112,10 @@ void register_patterns(py::module_& m) {
         .def(
             "sample",
             [](const PatternLibrary& library, NameArg name, int pip_count) {
-                try {
-                    return library.sample(name.view, pip_count);
-                } catch (const std::invalid_argument&) {
-                    raise_unknown(name.view);
+                if (const PatternLibrary::Found found = library.lookup(name.view)) {
+                    return found.sample(pip_count);
                 }
+                raise_unknown(name.view);
             },
             py::arg("name"), py::arg("pip_count").noconvert())
         .def("catalogue", [](const PatternLibrary& library) { return catalogue_list(library.catalogue()); });

@@ -6,9 +6,7 @@
 #include <unordered_set>
 #include <utility>
 
-#include "catalogue/builtin_table.hpp"
-#include "catalogue/name_search.hpp"
-#include "rudiments/rudiments.hpp"
+#include "catalogue/name_key.hpp"
 
 namespace kinetrope {
 
@@ -17,28 +15,13 @@ namespace {
 const SampledPattern& deref(const SampledPattern& p) noexcept { return p; }
 const SampledPattern& deref(const SampledPattern* p) noexcept { return *p; }
 
-// The default catalogue holds the rudiments, then the built-in table in table order, so a
-// built-in name found through the name index gives its entry's position directly.
-const CatalogueEntry* find_default(const std::vector<CatalogueEntry>& defaults,
-                                   std::string_view name) noexcept {
-    for (std::size_t i = 0; i < RUDIMENT_COUNT; ++i) {
-        if (defaults[i].name == name) {
-            return &defaults[i];
-        }
-    }
-    if (const BuiltinPattern* b = find_builtin(name)) {
-        return &defaults[RUDIMENT_COUNT + static_cast<std::size_t>(b - builtin_patterns().data())];
-    }
-    return nullptr;
-}
-
 bool replicates(const SampledPattern& p, const CatalogueEntry& entry) {
     if (p.description() != entry.description || p.period_pips() != entry.period_pips) {
         return false;
     }
     for (int i = 0; i < p.period_pips(); ++i) {
         const Offset3 mine = p.sample(i);
-        const Offset3 theirs = kinetrope::sample(entry.name, i);
+        const Offset3 theirs = find_default(entry.name).sampler(i);
         if (!(mine.x == theirs.x && mine.y == theirs.y && mine.z == theirs.z)) {
             return false;
         }
@@ -74,10 +57,10 @@ void PatternLibrary::build(Pack& pack, Take take) {
         if (total > MAX_TOTAL_SAMPLES) {
             throw std::invalid_argument("Pattern pack is too large");
         }
-        const CatalogueEntry* entry = find_default(defaults, p.name());
-        if (entry == nullptr) {
+        const DefaultPattern found = find_default(p.name());
+        if (!found) {
             kept.push_back(static_cast<std::uint32_t>(i));
-        } else if (!replicates(p, *entry)) {
+        } else if (!replicates(p, defaults[found.position])) {
             // A default's name is only allowed on an exact replica, which the default then serves.
             throw std::invalid_argument("Cannot override default pattern: " + p.name());
         }
@@ -109,19 +92,22 @@ void PatternLibrary::index_names() {
     index_.reserve(patterns_.size());
     for (std::size_t i = 0; i < patterns_.size(); ++i) {
         const std::string_view name = patterns_[i].name();
-        index_.push_back(NameSlot{name_search::padded_key(name), name, static_cast<std::uint32_t>(i)});
+        index_.push_back(NameSlot{name_key::of(name), name, static_cast<std::uint32_t>(i)});
     }
     std::sort(index_.begin(), index_.end(),
               [](const NameSlot& a, const NameSlot& b) { return a.name < b.name; });
 }
 
 const SampledPattern* PatternLibrary::find(std::string_view name) const noexcept {
+    if (index_.empty()) {
+        return nullptr;
+    }
     // User names are unique, so the sorted index finds exactly what a scan in stored order would.
-    const BuiltinNameKey query = name_search::padded_key(name);
+    const NameKey query = name_key::of(name);
     const auto it = std::lower_bound(index_.begin(), index_.end(), name,
                                      [&query](const NameSlot& slot, std::string_view key) {
-                                         if (!name_search::same(slot.key, query)) {
-                                             return name_search::less(slot.key, query);
+                                         if (!name_key::same(slot.key, query)) {
+                                             return name_key::less(slot.key, query);
                                          }
                                          return slot.name < key;
                                      });
@@ -131,11 +117,18 @@ const SampledPattern* PatternLibrary::find(std::string_view name) const noexcept
     return nullptr;
 }
 
-Offset3 PatternLibrary::sample(std::string_view name, int pip) const {
-    if (const SampledPattern* p = find(name)) {
-        return p->sample(pip);
+PatternLibrary::Found PatternLibrary::lookup(std::string_view name) const noexcept {
+    if (const SampledPattern* mine = find(name)) {
+        return Found{mine, nullptr};
     }
-    return kinetrope::sample(name, pip);
+    return Found{nullptr, find_default(name).sampler};
+}
+
+Offset3 PatternLibrary::sample(std::string_view name, int pip) const {
+    if (const Found found = lookup(name)) {
+        return found.sample(pip);
+    }
+    throw std::invalid_argument(unknown_name_message(name));
 }
 
 std::vector<CatalogueEntry> PatternLibrary::catalogue() const {

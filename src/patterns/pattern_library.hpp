@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "catalogue/builtin_table.hpp"
+#include "catalogue/name_key.hpp"
 #include "catalogue/registry.hpp"
 #include "core/offset3.hpp"
 #include "patterns/sampled_pattern.hpp"
@@ -33,6 +34,21 @@ public:
     PatternLibrary& operator=(PatternLibrary&&) = delete;
     ~PatternLibrary() = default;
 
+    // What a name denotes here: one of the library's patterns, else a default pattern, else
+    // nothing (the result tests false).
+    class Found {
+    public:
+        Found(const SampledPattern* mine, PatternSampler sampler) noexcept
+            : mine_(mine), sampler_(sampler) {}
+        explicit operator bool() const noexcept { return mine_ != nullptr || sampler_ != nullptr; }
+        Offset3 sample(int pip) const { return mine_ != nullptr ? mine_->sample(pip) : sampler_(pip); }
+
+    private:
+        const SampledPattern* mine_;
+        PatternSampler sampler_;
+    };
+    Found lookup(std::string_view name) const noexcept;
+
     // A user pattern of that name, else any default pattern; throws std::invalid_argument.
     Offset3 sample(std::string_view name, int pip) const;
 
@@ -44,7 +60,7 @@ private:
     // A user name and the position of its pattern, kept sorted by name for lookup; the key
     // holds the name's first 32 bytes as words, which settle most comparisons.
     struct NameSlot {
-        BuiltinNameKey key;
+        NameKey key;
         std::string_view name;
         std::uint32_t position;
     };

@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <utility>
 
+#include "core/value_rules.hpp"
+
 namespace kinetrope {
 
 SampledPattern::SampledPattern(std::string name, std::string description, std::vector<Offset3> samples)

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/offset3.hpp"
+#include "core/pip.hpp"
 
 namespace kinetrope {
 

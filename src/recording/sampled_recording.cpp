@@ -7,7 +7,7 @@
 #include <unordered_set>
 #include <utility>
 
-#include "core/offset3.hpp"
+#include "core/value_rules.hpp"
 
 namespace kinetrope {
 

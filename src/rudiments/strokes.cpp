@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 
+#include "core/pip.hpp"
 #include "rudiments/rudiments.hpp"
 
 namespace kinetrope {

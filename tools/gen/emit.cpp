@@ -59,23 +59,10 @@ std::string table_source(const std::vector<MadeBlock>& made) {
          "\n"
          "#include \"catalogue/builtin_table.hpp\"\n"
          "#include \"catalogue/name_search.hpp\"\n"
-         "\n"
-         "#include \"catalogue/builtin_samples.hpp\"\n"
+         "#include \"catalogue/sample_block.hpp\"\n"
          "\n"
          "namespace kinetrope {\n"
          "namespace {\n"
-         "\n"
-         "// A power-of-two period reduces with a mask (two's complement makes it the floor\n"
-         "// modulo for negative pips too); any other period with floor_mod.\n"
-         "template <std::size_t Offset, int Period>\n"
-         "Offset3 sample_block(int pip) noexcept {\n"
-         "    if constexpr ((Period & (Period - 1)) == 0) {\n"
-         "        return builtin_sample(Offset + (static_cast<unsigned>(pip) &\n"
-         "                                        static_cast<unsigned>(Period - 1)));\n"
-         "    } else {\n"
-         "        return builtin_sample(Offset + static_cast<std::size_t>(floor_mod(pip, Period)));\n"
-         "    }\n"
-         "}\n"
          "\n"
          "using namespace std::string_view_literals;\n"
          "\n"
@@ -100,7 +87,7 @@ std::string table_source(const std::vector<MadeBlock>& made) {
         s << (i % 16 == 0 ? "\n    " : " ") << order[i] << ",";
     }
     s << "\n}};\n\n";
-    s << "constexpr std::array<BuiltinNameKey, " << n << "> kNameKeys = {{\n";
+    s << "constexpr std::array<NameKey, " << n << "> kNameKeys = {{\n";
     for (std::size_t i = 0; i < n; ++i) {
         const std::string& name = made[order[i]].record->name;
         if (name.size() < 8 || name.size() > 32) {
