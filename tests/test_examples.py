@@ -2,14 +2,21 @@
 
 import importlib.util
 import io
+import math
+import os
 import re
 import subprocess
 import sys
+from fractions import Fraction
 from pathlib import Path
 
 import pytest
 
+import kinetrope
+
 EXAMPLES = Path(__file__).resolve().parent.parent / "examples"
+TOUR = str(EXAMPLES / "tour.py")
+FOLLOW = str(EXAMPLES / "follow_the_beat.py")
 
 
 def load(name):
@@ -19,13 +26,38 @@ def load(name):
     return module
 
 
-def test_tour_prints_a_table_per_motion():
-    out = subprocess.run([sys.executable, str(EXAMPLES / "tour.py")], capture_output=True,
-                         text=True, check=True).stdout
-    for name in ("bounce", "circle", "single_paradiddle"):
-        assert f"\n{name}\n" in out
-    # bounce at pip 32 (half a beat) is at its top
-    assert re.search(r"0\.50\s+32\s+1\.000", out)
+@pytest.fixture(scope="module")
+def tour_output():
+    return subprocess.run([sys.executable, TOUR], capture_output=True, text=True, check=True,
+                          timeout=60).stdout
+
+
+def tour_table(out, name):
+    """The pips announced above the motion's table, and its rows as (beat, pip, x, y, z)."""
+    match = re.search(rf"^{name}\n  pips (\d+) to (\d+), every (\d+): .+\n.*\bbeat\b.*\n"
+                      r"((?:  .+\n)+)", out, re.M)
+    assert match, f"no table for {name}"
+    first, last, step = (int(v) for v in match.group(1, 2, 3))
+    rows = [line.split() for line in match.group(4).splitlines()]
+    return range(first, last + 1, step), rows
+
+
+@pytest.mark.parametrize("name", ["bounce", "sway", "circle", "step_touch", "helix",
+                                  "single_paradiddle"])
+def test_tour_shows_each_motion_moving_at_the_pips_it_announces(tour_output, name):
+    announced, rows = tour_table(tour_output, name)
+    assert [int(row[1]) for row in rows] == list(announced)
+    motion = getattr(kinetrope, name)
+    for beat, pip, *xyz in rows:
+        assert Fraction(beat) == Fraction(int(pip), kinetrope.PIPS_PER_BEAT)
+        assert [float(v) for v in xyz] == pytest.approx(motion(int(pip)).as_tuple(), abs=5e-4)
+    assert any(float(v) != 0.0 for row in rows for v in row[2:]), f"{name} shows only zeros"
+
+
+def test_tour_prints_no_negative_zero(tour_output):
+    # step_touch rests at y = -0.0 on the beat, one of the values shown.
+    assert math.copysign(1.0, kinetrope.step_touch(0).y) == -1.0
+    assert "-0.000" not in tour_output
 
 
 @pytest.mark.parametrize("seconds, bpm, pip", [
