@@ -14,6 +14,7 @@ from __future__ import annotations
 
 import argparse
 import math
+import os
 import sys
 import time
 from typing import Callable
@@ -129,6 +130,13 @@ def main(argv: list[str] | None = None) -> int:
                                   ansi=not args.plain and sys.stdout.isatty())
     except ValueError as error:
         parser.error(str(error))
+    except BrokenPipeError:
+        # The reader went away (`| head`): stop quietly, and keep the interpreter's own
+        # last flush of stdout from failing again.
+        devnull = os.open(os.devnull, os.O_WRONLY)
+        os.dup2(devnull, sys.stdout.fileno())
+        os.close(devnull)
+        return 141  # 128 + SIGPIPE, as for a writer the signal would have stopped
     print(f"{frames} frames", file=sys.stderr)
     return 0
 

@@ -90,11 +90,51 @@ def test_follow_the_beat_tracks_the_clock_without_drift():
 
 
 def test_follow_the_beat_headless_run_and_unknown_name():
-    script = str(EXAMPLES / "follow_the_beat.py")
-    ok = subprocess.run([sys.executable, script, "--bpm", "480", "--bars", "0.25", "--plain",
-                         "--pattern", "lfo_breathe"], capture_output=True, text=True, check=True)
+    ok = subprocess.run([sys.executable, FOLLOW, "--bpm", "480", "--bars", "0.25", "--plain",
+                         "--pattern", "lfo_breathe"], capture_output=True, text=True, check=True,
+                        timeout=60)
     assert "lfo_breathe" in ok.stdout and "frames" in ok.stderr
-    bad = subprocess.run([sys.executable, script, "--pattern", "no_such_motion", "--bars", "0.1"],
-                         capture_output=True, text=True, check=False)
+    bad = subprocess.run([sys.executable, FOLLOW, "--pattern", "no_such_motion", "--bars", "0.1"],
+                         capture_output=True, text=True, check=False, timeout=60)
     assert bad.returncode == 2
     assert "Unknown kinetrope rudiment: no_such_motion" in bad.stderr
+
+
+def run_into_a_closed_pipe(args, lines_read):
+    """Runs a script whose reader leaves after `lines_read` lines, as `| head` does;
+    returns the exit status and what the script wrote to stderr."""
+    if lines_read == 0:
+        # The reader is gone before the first write: the script meets it whatever it buffers.
+        read_end, write_end = os.pipe()
+        os.close(read_end)
+        try:
+            done = subprocess.run(args, stdout=write_end, stderr=subprocess.PIPE, text=True,
+                                  timeout=60)
+        finally:
+            os.close(write_end)
+        return done.returncode, done.stderr
+    with subprocess.Popen(args, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                          text=True) as child:
+        try:
+            for _ in range(lines_read):
+                assert child.stdout.readline()
+            child.stdout.close()
+            _, err = child.communicate(timeout=60)
+        finally:
+            child.kill()
+    return child.returncode, err
+
+
+# follow_the_beat writes a frame at a time for eight seconds: the reader leaves long before.
+STREAM = [FOLLOW, "--plain", "--bpm", "60", "--bars", "2"]
+
+
+@pytest.mark.parametrize("args, lines_read", [
+    ([TOUR], 0),
+    (STREAM, 0),
+    (STREAM, 1),
+], ids=["tour", "follow_the_beat", "follow_the_beat-after-a-line"])
+def test_examples_end_quietly_when_the_reader_goes_away(args, lines_read):
+    status, err = run_into_a_closed_pipe([sys.executable, *args], lines_read)
+    assert err == ""
+    assert status == 141
