@@ -6,8 +6,8 @@ Each frame reads the clock, turns the elapsed time into a pip and asks kinetrope
 the point should be. The pip is computed from the clock every frame, never accumulated
 frame by frame, so the motion cannot drift away from the beat however long it runs.
 
-With a display and matplotlib installed, ``--window`` opens an animated plot; otherwise
-the point is drawn in the terminal.
+By default the point is drawn in the terminal. With a display and matplotlib installed,
+``--window`` opens an animated plot instead.
 """
 
 from __future__ import annotations
@@ -22,6 +22,12 @@ from typing import Callable
 import kinetrope
 
 BEATS_PER_BAR = 4
+NO_DISPLAY = ("no display: --window needs a graphical display; "
+              "run without --window to draw in the terminal")
+
+
+class NoWindow(Exception):
+    """--window cannot open a window here; the message says why and what to do instead."""
 
 
 def pip_at(elapsed_seconds: float, bpm: float) -> int:
@@ -77,11 +83,42 @@ def run_terminal(name: str, bpm: float, bars: float, fps: float, ansi: bool,
     return frames
 
 
-def run_window(name: str, bpm: float, bars: float, fps: float) -> int:
-    import matplotlib.pyplot as plt
-    from matplotlib.animation import FuncAnimation
+def has_display() -> bool:
+    """Whether a window could open: X11 and Wayland announce themselves in the environment;
+    macOS and Windows always have a desktop for a local program."""
+    if sys.platform in ("darwin", "win32"):
+        return True
+    return bool(os.environ.get("DISPLAY") or os.environ.get("WAYLAND_DISPLAY"))
 
+
+def interactive_backend(backend: str) -> bool:
+    if backend.startswith("module://"):  # a third-party backend: let it try
+        return True
+    try:
+        from matplotlib.backends import BackendFilter, backend_registry
+        names = backend_registry.list_builtin(BackendFilter.INTERACTIVE)
+    except ImportError:  # matplotlib before 3.9
+        from matplotlib.rcsetup import interactive_bk as names
+    return backend.lower() in {n.lower() for n in names}
+
+
+def run_window(name: str, bpm: float, bars: float, fps: float) -> int:
     motion = sampler(name)
+    if not has_display():
+        raise NoWindow(NO_DISPLAY)
+    try:
+        import matplotlib.pyplot as plt
+        from matplotlib.animation import FuncAnimation
+    except ImportError:
+        raise NoWindow("--window needs matplotlib (pip install matplotlib); "
+                       "run without --window to draw in the terminal") from None
+    # Without a usable display, matplotlib quietly falls back to a backend that only
+    # draws to files, and plt.show() would return at once with a warning.
+    backend = plt.get_backend()
+    if not interactive_backend(backend):
+        raise NoWindow(f"no display: matplotlib's backend {backend!r} cannot open a window "
+                       "(MPLBACKEND chooses one); run without --window to draw in the terminal")
+
     duration = bars * BEATS_PER_BAR * 60.0 / bpm
     fig, ax = plt.subplots(figsize=(5, 5))
     ax.set_xlim(-1.1, 1.1)
@@ -130,6 +167,9 @@ def main(argv: list[str] | None = None) -> int:
                                   ansi=not args.plain and sys.stdout.isatty())
     except ValueError as error:
         parser.error(str(error))
+    except NoWindow as error:
+        print(f"{parser.prog}: {error}", file=sys.stderr)
+        return 2
     except BrokenPipeError:
         # The reader went away (`| head`): stop quietly, and keep the interpreter's own
         # last flush of stdout from failing again.

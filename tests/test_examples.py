@@ -138,3 +138,40 @@ def test_examples_end_quietly_when_the_reader_goes_away(args, lines_read):
     status, err = run_into_a_closed_pipe([sys.executable, *args], lines_read)
     assert err == ""
     assert status == 141
+
+
+
+@pytest.fixture
+def no_matplotlib(tmp_path):
+    """An import path on which matplotlib is missing, as on a machine without it."""
+    shadow = tmp_path / "matplotlib"
+    shadow.mkdir()
+    (shadow / "__init__.py").write_text(
+        "raise ModuleNotFoundError(\"No module named 'matplotlib'\", name='matplotlib')\n")
+    return os.pathsep.join(filter(None, [str(tmp_path), os.environ.get("PYTHONPATH")]))
+
+
+NO_DISPLAY = "no display: --window needs a graphical display; run without --window"
+
+
+@pytest.mark.skipif(sys.platform in ("darwin", "win32"), reason="X11 and Wayland systems")
+@pytest.mark.parametrize("env, message", [
+    ({"MPLBACKEND": "agg"}, NO_DISPLAY),
+    ({}, NO_DISPLAY),
+    # A display is announced, but matplotlib can only draw to files.
+    ({"DISPLAY": ":99", "MPLBACKEND": "agg"},
+     "no display: matplotlib's backend 'agg' cannot open a window"),
+    ({"DISPLAY": ":99", "PYTHONPATH": "{no_matplotlib}"},
+     "--window needs matplotlib (pip install matplotlib)"),
+], ids=["no-display-agg", "no-display", "agg-backend", "no-matplotlib"])
+def test_follow_the_beat_window_refuses_where_it_cannot_open(env, message, no_matplotlib):
+    if "matplotlib (" not in message:
+        pytest.importorskip("matplotlib")
+    base = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+    env = dict(base, **{k: v.format(no_matplotlib=no_matplotlib) for k, v in env.items()})
+    done = subprocess.run([sys.executable, FOLLOW, "--window", "--bars", "0.1"],
+                          capture_output=True, text=True, env=env, timeout=120)
+    assert done.returncode == 2
+    assert message in done.stderr
+    assert "Traceback" not in done.stderr and "Warning" not in done.stderr
+    assert "frames" not in done.stderr
