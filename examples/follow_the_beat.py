@@ -150,10 +150,14 @@ def run_window(name: str, bpm: float, bars: float, fps: float) -> int:
 
 def main(argv: list[str] | None = None) -> int:
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--bpm", type=float, default=120.0, help="tempo in beats per minute")
-    parser.add_argument("--pattern", default="circle", help="rudiment or built-in pattern name")
-    parser.add_argument("--bars", type=float, default=2.0, help="how many 4/4 bars to play")
-    parser.add_argument("--fps", type=float, default=30.0, help="frames per second")
+    parser.add_argument("--bpm", type=float, default=120.0,
+                        help="tempo in beats per minute (default: %(default)s)")
+    parser.add_argument("--pattern", default="circle",
+                        help="rudiment or built-in pattern name (default: %(default)s)")
+    parser.add_argument("--bars", type=float, default=2.0,
+                        help="how many 4/4 bars to play (default: %(default)s)")
+    parser.add_argument("--fps", type=float, default=30.0,
+                        help="frames per second (default: %(default)s)")
     parser.add_argument("--window", action="store_true", help="animate in a matplotlib window")
     parser.add_argument("--plain", action="store_true", help="one status line per frame, no redraw")
     args = parser.parse_args(argv)

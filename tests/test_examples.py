@@ -175,3 +175,14 @@ def test_follow_the_beat_window_refuses_where_it_cannot_open(env, message, no_ma
     assert message in done.stderr
     assert "Traceback" not in done.stderr and "Warning" not in done.stderr
     assert "frames" not in done.stderr
+
+
+def test_follow_the_beat_help_shows_the_defaults():
+    done = subprocess.run([sys.executable, FOLLOW, "--help"], capture_output=True, text=True,
+                          check=True, timeout=60)
+    # argparse wraps help text at the terminal width; compare it unwrapped.
+    text = " ".join(done.stdout.split())
+    for option, default in [("--bpm", "120.0"), ("--pattern", "circle"), ("--bars", "2.0"),
+                            ("--fps", "30.0")]:
+        shown = rf"{option} \S+ (?:(?!--).)*\(default: {re.escape(default)}\)"
+        assert re.search(shown, text), option
