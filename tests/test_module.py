@@ -2,6 +2,7 @@
 
 import importlib
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -98,6 +99,61 @@ def test_stub_matches_the_module(tmp_path):
          "--mypy-config-file", str(tmp_path / "mypy.ini")],
         capture_output=True, text=True, cwd=tmp_path, env=env, check=False)
     assert result.returncode == 0, result.stdout + result.stderr
+
+
+# Lines that use the module, each with the error code mypy reports on it when it reads the
+# stub (None: accepted). The module itself refuses the lines that mypy rejects.
+TYPED_USES = [
+    ("kinetrope.bounce(3)", None),
+    ("kinetrope.bounce(True)", None),
+    ("kinetrope.sample('bounce', numpy.int64(3))", None),
+    ("kinetrope.PatternLibrary().sample('circle', numpy.int32(5))", None),
+    ("kinetrope.catalogue()[0]['period_pips'] + 1", None),
+    ("kinetrope.PatternLibrary().catalogue()[0]['description'].upper()", None),
+    ("kinetrope.bounce(1.5)", "arg-type"),
+    ("kinetrope.sample('bounce', numpy.float64(3))", "arg-type"),
+    ("kinetrope.SampledRecording(name='take', dimensions=['x'], samples=[[0.0]], bpm=96.0,"
+     " start_pip=1.5)", "arg-type"),
+    ("kinetrope.catalogue()[0]['period']", "typeddict-item"),
+]
+
+
+@pytest.fixture(scope="module")
+def stub_verdicts(tmp_path_factory):
+    """The error code mypy reports on each line of TYPED_USES (None for none), in one run."""
+    pytest.importorskip("numpy")
+    api = pytest.importorskip("mypy.api")
+    folder = tmp_path_factory.mktemp("typed")
+    stub = Path(__file__).resolve().parent.parent / "kinetrope-stubs" / "__init__.pyi"
+    (folder / "stubs" / "kinetrope").mkdir(parents=True)
+    shutil.copy(stub, folder / "stubs" / "kinetrope" / "__init__.pyi")
+    (folder / "mypy.ini").write_text("[mypy]\n")
+    header = ["import kinetrope", "import numpy"]
+    snippet = folder / "uses.py"
+    snippet.write_text("\n".join(header + [line for line, _ in TYPED_USES]) + "\n")
+    with pytest.MonkeyPatch.context() as patch:
+        patch.setenv("MYPYPATH", str(folder / "stubs"))
+        out, err, status = api.run([str(snippet), "--config-file", str(folder / "mypy.ini"),
+                                    "--cache-dir", str(folder / "cache"),
+                                    "--show-error-codes"])
+    assert status in (0, 1) and not err, out + err     # 2: mypy itself failed
+    codes = {int(number): code for number, code in
+             re.findall(r"^.*uses\.py:(\d+): error: .*\[([\w-]+)\]$", out, re.M)}
+    # An error on the imports would mean the stub was not found.
+    assert all(number > len(header) for number in codes), out
+    first = len(header) + 1
+    return {line: codes.get(number) for number, (line, _) in enumerate(TYPED_USES, first)}
+
+
+@pytest.mark.parametrize("line, code", TYPED_USES)
+def test_stub_types_pips_and_catalogue_entries(stub_verdicts, line, code):
+    assert stub_verdicts[line] == code
+    numpy = pytest.importorskip("numpy")
+    if code is None:
+        eval(line, {"kinetrope": kinetrope, "numpy": numpy})
+    else:
+        with pytest.raises((TypeError, KeyError)):
+            eval(line, {"kinetrope": kinetrope, "numpy": numpy})
 
 
 # The interpreter check follows the headers the module was compiled against: this module
