@@ -96,9 +96,11 @@ def interactive_backend(backend: str) -> bool:
         return True
     try:
         from matplotlib.backends import BackendFilter, backend_registry
+    except ImportError:  # matplotlib before 3.9, which lists them in rcsetup
+        from matplotlib import rcsetup
+        names: list[str] = getattr(rcsetup, "interactive_bk")
+    else:
         names = backend_registry.list_builtin(BackendFilter.INTERACTIVE)
-    except ImportError:  # matplotlib before 3.9
-        from matplotlib.rcsetup import interactive_bk as names
     return backend.lower() in {n.lower() for n in names}
 
 
