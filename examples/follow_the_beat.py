@@ -183,6 +183,9 @@ def main(argv: list[str] | None = None) -> int:
         os.dup2(devnull, sys.stdout.fileno())
         os.close(devnull)
         return 141  # 128 + SIGPIPE, as for a writer the signal would have stopped
+    except KeyboardInterrupt:
+        print(file=sys.stderr)  # past the ^C that the terminal echoed
+        return 130  # 128 + SIGINT, as a shell reports an interrupted command
     print(f"{frames} frames", file=sys.stderr)
     return 0
 

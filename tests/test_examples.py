@@ -5,6 +5,7 @@ import io
 import math
 import os
 import re
+import signal
 import subprocess
 import sys
 from fractions import Fraction
@@ -186,3 +187,16 @@ def test_follow_the_beat_help_shows_the_defaults():
                             ("--fps", "30.0")]:
         shown = rf"{option} \S+ (?:(?!--).)*\(default: {re.escape(default)}\)"
         assert re.search(shown, text), option
+
+
+def test_follow_the_beat_stops_quietly_on_ctrl_c():
+    with subprocess.Popen([sys.executable, *STREAM], stdout=subprocess.PIPE,
+                          stderr=subprocess.PIPE, text=True) as child:
+        try:
+            assert child.stdout.readline()
+            child.send_signal(signal.SIGINT)
+            _, err = child.communicate(timeout=60)
+        finally:
+            child.kill()
+    assert child.returncode == 130
+    assert "Traceback" not in err
