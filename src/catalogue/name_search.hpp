@@ -26,13 +26,12 @@ namespace kinetrope::name_search {
 // [first, first + Count]. The range halves the same way whatever the comparison says, so
 // the steps and their offsets are known before the search begins.
 template <std::size_t Count>
-KINETROPE_ALWAYS_INLINE std::size_t narrow(const NameKey* keys, std::size_t first,
-                                           const NameKey& query) noexcept {
+KINETROPE_ALWAYS_INLINE const NameKey* narrow(const NameKey* first, const NameKey& query) noexcept {
     if constexpr (Count <= 1) {
         return first;
     } else {
         constexpr std::size_t half = Count / 2;
-        if (name_key::less(keys[first + half], query)) {
+        if (name_key::less(first[half], query)) {
             first += half;
             // A conditional move here would put every probe's load behind the comparison
             // before it; a predicted branch lets the probes run ahead. The empty statement
@@ -41,17 +40,17 @@ KINETROPE_ALWAYS_INLINE std::size_t narrow(const NameKey* keys, std::size_t firs
             asm volatile("");
 #endif
         }
-        return narrow<Count - half>(keys, first, query);
+        return narrow<Count - half>(first, query);
     }
 }
 
 // Lower-bound search of the name index; nullptr when no record bears the name. The keys
 // are the names in index order, as the index's entries point into the table.
 template <std::size_t N>
-const BuiltinPattern* find(const std::array<BuiltinPattern, N>& table,
-                           const std::array<std::uint64_t, N>& index,
-                           const std::array<NameKey, N>& keys,
-                           std::string_view name) noexcept {
+KINETROPE_ALWAYS_INLINE const BuiltinPattern* find(const std::array<BuiltinPattern, N>& table,
+                                                   const std::array<std::uint64_t, N>& index,
+                                                   const std::array<NameKey, N>& keys,
+                                                   std::string_view name) noexcept {
     if constexpr (N == 0) {
         return nullptr;
     } else {
@@ -59,14 +58,14 @@ const BuiltinPattern* find(const std::array<BuiltinPattern, N>& table,
             return nullptr;  // shorter or longer than every built-in name
         }
         const NameKey query = name_key::of_short_name(name);
-        std::size_t first = narrow<N>(keys.data(), 0, query);
-        if (name_key::less(keys[first], query)) {
-            ++first;
+        const NameKey* found = narrow<N>(keys.data(), query);
+        if (name_key::less(*found, query)) {
+            ++found;
         }
         // Equal padded keys mean equal bytes up to the shorter length; a query with zero
         // bytes can tie with a shorter name, so the record's own length settles it.
-        if (first < N && name_key::same(keys[first], query)) {
-            const BuiltinPattern& match = table[index[first]];
+        if (found != keys.data() + N && name_key::same(*found, query)) {
+            const BuiltinPattern& match = table[index[static_cast<std::size_t>(found - keys.data())]];
             if (match.name.size() == name.size()) {
                 return &match;
             }

@@ -2,6 +2,7 @@
 #include "catalogue/registry.hpp"
 
 #include <cstring>
+#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -79,12 +80,23 @@ const std::vector<CatalogueEntry>& default_catalogue() {
 
 DefaultPattern find_default(std::string_view name) noexcept {
     if (const std::size_t r = find_rudiment(name); r != NONE) {
-        return {RUDIMENT_TABLE[r].function, r};
+        return {RUDIMENT_TABLE[r].function, &RUDIMENT_TABLE[r]};
     }
     if (const BuiltinPattern* b = find_builtin(name)) {
-        return {b->sampler, RUDIMENT_COUNT + static_cast<std::size_t>(b - builtin_patterns().data())};
+        return {b->sampler, b};
     }
     return {};
+}
+
+std::size_t DefaultPattern::position() const noexcept {
+    // std::less orders any two pointers, those into different arrays included.
+    const std::less<const void*> before;
+    const void* rudiments_end = RUDIMENT_TABLE.data() + RUDIMENT_COUNT;
+    if (!before(record, RUDIMENT_TABLE.data()) && before(record, rudiments_end)) {
+        return static_cast<std::size_t>(static_cast<const RudimentInfo*>(record) - RUDIMENT_TABLE.data());
+    }
+    const auto* builtin = static_cast<const BuiltinPattern*>(record);
+    return RUDIMENT_COUNT + static_cast<std::size_t>(builtin - builtin_patterns().data());
 }
 
 std::string unknown_name_message(std::string_view name) {

@@ -22,12 +22,14 @@ struct CatalogueEntry {
 // The fifteen rudiments, then the built-in table in table order; built on first use.
 const std::vector<CatalogueEntry>& default_catalogue();
 
-// A default pattern found by name: its sampler, and its place in the default catalogue.
+// A default pattern found by name: its sampler, and the rudiment or built-in record it is.
 struct DefaultPattern {
     PatternSampler sampler = nullptr;
-    std::size_t position = 0;
+    const void* record = nullptr;  // a RudimentInfo or a BuiltinPattern
 
     explicit operator bool() const noexcept { return sampler != nullptr; }
+    // Its place in the default catalogue (the rudiments, then the built-in table).
+    std::size_t position() const noexcept;
 };
 
 // The one lookup of a default name (a rudiment's or a built-in pattern's), compared byte

@@ -60,7 +60,7 @@ void PatternLibrary::build(Pack& pack, Take take) {
         const DefaultPattern found = find_default(p.name());
         if (!found) {
             kept.push_back(static_cast<std::uint32_t>(i));
-        } else if (!replicates(p, defaults[found.position])) {
+        } else if (!replicates(p, defaults[found.position()])) {
             // A default's name is only allowed on an exact replica, which the default then serves.
             throw std::invalid_argument("Cannot override default pattern: " + p.name());
         }
