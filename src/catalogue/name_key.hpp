@@ -75,12 +75,9 @@ inline NameKey of(std::string_view name) noexcept {
 }
 
 // Most probes differ from the query in the first eight bytes, so one comparison of words
-// settles them, on the path laid out first; the rest goes on word by word.
+// settles them; the rest goes on word by word.
 inline bool less(const NameKey& a, const NameKey& b) noexcept {
-    if (a.word[0] != b.word[0]) [[likely]] {
-        return a.word[0] < b.word[0];
-    }
-    for (int w = 1; w < 3; ++w) {
+    for (int w = 0; w < 3; ++w) {
         if (a.word[w] != b.word[w]) {
             return a.word[w] < b.word[w];
         }

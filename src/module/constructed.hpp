@@ -18,8 +18,15 @@ struct constructed_caster : pybind11::detail::type_caster_base<T> {
         const pybind11::detail::type_info* info = this->typeinfo;
         if (info != nullptr && PyObject_TypeCheck(src.ptr(), info->type)) {
             auto* inst = reinterpret_cast<pybind11::detail::instance*>(src.ptr());
-            if (!inst->get_value_and_holder(info, false).holder_constructed()) {
+            const pybind11::detail::value_and_holder v_h = inst->get_value_and_holder(info, false);
+            if (!v_h.holder_constructed()) {
                 return false;
+            }
+            if (Py_TYPE(src.ptr()) == info->type) {
+                // An instance of the class itself holds the native object at hand, as the
+                // general load would find after checking all of the above again.
+                this->value = v_h.value_ptr();
+                return true;
             }
         }
         return pybind11::detail::type_caster_base<T>::load(src, convert);

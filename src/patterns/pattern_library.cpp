@@ -102,17 +102,30 @@ const SampledPattern* PatternLibrary::find(std::string_view name) const noexcept
     if (index_.empty()) {
         return nullptr;
     }
-    // User names are unique, so the sorted index finds exactly what a scan in stored order would.
+    // A lower bound over the sorted index (user names are unique, so it finds exactly what a
+    // scan in stored order would): keys settle most steps, the names only ties of keys.
     const NameKey query = name_key::of(name);
-    const auto it = std::lower_bound(index_.begin(), index_.end(), name,
-                                     [&query](const NameSlot& slot, std::string_view key) {
-                                         if (!name_key::same(slot.key, query)) {
-                                             return name_key::less(slot.key, query);
-                                         }
-                                         return slot.name < key;
-                                     });
-    if (it != index_.end() && it->name == name) {
-        return &patterns_[it->position];
+    const auto before = [&](const NameSlot& slot) {
+        for (std::size_t w = 0; w < 4; ++w) {
+            if (slot.key.word[w] != query.word[w]) {
+                return slot.key.word[w] < query.word[w];
+            }
+        }
+        return slot.name < name;
+    };
+    const NameSlot* first = index_.data();
+    for (std::size_t count = index_.size(); count > 1;) {
+        const std::size_t half = count / 2;
+        if (before(first[half])) {
+            first += half;
+        }
+        count -= half;
+    }
+    if (before(*first)) {
+        ++first;
+    }
+    if (first != index_.data() + index_.size() && first->name == name) {
+        return &patterns_[first->position];
     }
     return nullptr;
 }
