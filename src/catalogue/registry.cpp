@@ -2,7 +2,6 @@
 #include "catalogue/registry.hpp"
 
 #include <cstring>
-#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -80,7 +79,7 @@ const std::vector<CatalogueEntry>& default_catalogue() {
 
 DefaultPattern find_default(std::string_view name) noexcept {
     if (const std::size_t r = find_rudiment(name); r != NONE) {
-        return {RUDIMENT_TABLE[r].function, &RUDIMENT_TABLE[r]};
+        return {RUDIMENT_TABLE[r].function, nullptr};
     }
     if (const BuiltinPattern* b = find_builtin(name)) {
         return {b->sampler, b};
@@ -89,14 +88,15 @@ DefaultPattern find_default(std::string_view name) noexcept {
 }
 
 std::size_t DefaultPattern::position() const noexcept {
-    // std::less orders any two pointers, those into different arrays included.
-    const std::less<const void*> before;
-    const void* rudiments_end = RUDIMENT_TABLE.data() + RUDIMENT_COUNT;
-    if (!before(record, RUDIMENT_TABLE.data()) && before(record, rudiments_end)) {
-        return static_cast<std::size_t>(static_cast<const RudimentInfo*>(record) - RUDIMENT_TABLE.data());
+    if (builtin != nullptr) {
+        return RUDIMENT_COUNT + static_cast<std::size_t>(builtin - builtin_patterns().data());
     }
-    const auto* builtin = static_cast<const BuiltinPattern*>(record);
-    return RUDIMENT_COUNT + static_cast<std::size_t>(builtin - builtin_patterns().data());
+    // Each rudiment has a function of its own.
+    std::size_t r = 0;
+    while (r + 1 < RUDIMENT_COUNT && RUDIMENT_TABLE[r].function != sampler) {
+        ++r;
+    }
+    return r;
 }
 
 std::string unknown_name_message(std::string_view name) {

@@ -22,10 +22,10 @@ struct CatalogueEntry {
 // The fifteen rudiments, then the built-in table in table order; built on first use.
 const std::vector<CatalogueEntry>& default_catalogue();
 
-// A default pattern found by name: its sampler, and the rudiment or built-in record it is.
+// A default pattern found by name: its sampler and, for a built-in pattern, its record.
 struct DefaultPattern {
     PatternSampler sampler = nullptr;
-    const void* record = nullptr;  // a RudimentInfo or a BuiltinPattern
+    const BuiltinPattern* builtin = nullptr;  // null for a rudiment
 
     explicit operator bool() const noexcept { return sampler != nullptr; }
     // Its place in the default catalogue (the rudiments, then the built-in table).

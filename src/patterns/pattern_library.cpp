@@ -15,13 +15,13 @@ namespace {
 const SampledPattern& deref(const SampledPattern& p) noexcept { return p; }
 const SampledPattern& deref(const SampledPattern* p) noexcept { return *p; }
 
-bool replicates(const SampledPattern& p, const CatalogueEntry& entry) {
+bool replicates(const SampledPattern& p, const CatalogueEntry& entry, PatternSampler sampler) {
     if (p.description() != entry.description || p.period_pips() != entry.period_pips) {
         return false;
     }
     for (int i = 0; i < p.period_pips(); ++i) {
         const Offset3 mine = p.sample(i);
-        const Offset3 theirs = find_default(entry.name).sampler(i);
+        const Offset3 theirs = sampler(i);
         if (!(mine.x == theirs.x && mine.y == theirs.y && mine.z == theirs.z)) {
             return false;
         }
@@ -60,7 +60,7 @@ void PatternLibrary::build(Pack& pack, Take take) {
         const DefaultPattern found = find_default(p.name());
         if (!found) {
             kept.push_back(static_cast<std::uint32_t>(i));
-        } else if (!replicates(p, defaults[found.position()])) {
+        } else if (!replicates(p, defaults[found.position()], found.sampler)) {
             // A default's name is only allowed on an exact replica, which the default then serves.
             throw std::invalid_argument("Cannot override default pattern: " + p.name());
         }
