@@ -2,8 +2,10 @@
 
 from __future__ import annotations
 
+import io
 import math
 import os
+import struct
 from bisect import bisect_right
 from fractions import Fraction
 from typing import Iterable, Sequence
@@ -12,6 +14,16 @@ from ._optional import require
 
 PIPS_PER_BEAT = 64
 MIDI_DEFAULT_TEMPO = 500_000  # microseconds per quarter note: 120 bpm
+MAX_MIDI_BYTES = 64 * 2**20    # far above any song; bounds what a bad path can cost
+
+
+def _malformed(error: Exception) -> str:
+    """What was wrong with a MIDI file, from the exception its parser raised."""
+    if isinstance(error, EOFError):
+        return "it ends early: truncated"
+    if isinstance(error, (IndexError, KeyError, struct.error)):
+        return f"an event is too short for its kind: {type(error).__name__}: {error}"
+    return str(error) or type(error).__name__
 
 
 def _float_at_or_above(value: Fraction) -> float:
@@ -103,7 +115,8 @@ class TempoMap:
         tempo_at: dict[int, int] = {0: MIDI_DEFAULT_TEMPO}
         for tick, tempo in changes:
             if tick < 0 or tempo <= 0:
-                raise ValueError(f"invalid tempo change {tempo} at tick {tick}")
+                raise ValueError(f"a tempo of {tempo} microseconds per beat at tick {tick}; "
+                                 "a tempo must be positive")
             tempo_at[tick] = tempo        # a later change at the same tick replaces it
         ticks = sorted(tempo_at)
         starts: list[tuple[Fraction, Fraction]] = []
@@ -123,17 +136,25 @@ class TempoMap:
         """The tempo map of a Standard MIDI File (format 0 or 1).
 
         A beat is a quarter note and beat 0 the file's tick 0; tempo changes count in any
-        track. Raises ``ValueError`` naming the file if it does not parse or counts time
-        in SMPTE frames, and ``OSError`` if it cannot be opened.
+        track. The file is read whole first, so a pipe or ``/dev/stdin`` works, and a file
+        over ``MAX_MIDI_BYTES`` is refused. Raises ``ValueError`` naming the file if it is
+        too large, does not parse, counts time in SMPTE frames or holds a tempo of zero, and
+        ``OSError`` if it cannot be read.
         """
         mido = require("mido", "mido", "Reading a MIDI file")
         name = os.fspath(path)
         with open(name, "rb") as stream:
-            try:
-                midi = mido.MidiFile(file=stream)
-            except Exception as error:  # mido raises many kinds for a malformed file
-                raise ValueError(f"{name}: not a readable Standard MIDI File "
-                                 f"({error or type(error).__name__})") from None
+            data = stream.read(MAX_MIDI_BYTES + 1)
+        if not data:
+            raise ValueError(f"{name}: not a readable Standard MIDI File (it is empty)")
+        if len(data) > MAX_MIDI_BYTES:
+            raise ValueError(f"{name}: larger than {MAX_MIDI_BYTES // 2**20} MiB, which no "
+                             "tempo map needs; not read")
+        try:
+            midi = mido.MidiFile(file=io.BytesIO(data))
+        except Exception as error:  # mido raises many kinds for a malformed file
+            raise ValueError(f"{name}: not a readable Standard MIDI File "
+                             f"({_malformed(error)})") from None
         if midi.ticks_per_beat <= 0:
             raise ValueError(f"{name}: SMPTE time division is not supported; "
                              "the file must count ticks per quarter note")
@@ -151,7 +172,10 @@ class TempoMap:
             end_tick = max(end_tick, tick)
         # Stable sort: at one tick, file order (track, then position) decides the winner.
         changes.sort(key=lambda change: change[0])
-        return cls.from_ticks(midi.ticks_per_beat, changes, end_tick)
+        try:
+            return cls.from_ticks(midi.ticks_per_beat, changes, end_tick)
+        except ValueError as error:
+            raise ValueError(f"{name}: {error}") from None
 
     # -- lookups ----------------------------------------------------------------------
 

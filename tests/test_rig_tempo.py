@@ -1,7 +1,9 @@
 """TempoMap: MIDI files against mido's own timing, exact round trips, lookups by bisection."""
 
 import math
+import os
 import sys
+import threading
 
 import pytest
 from hypothesis import given, settings
@@ -145,15 +147,53 @@ def format_two(path):
     write_midi(path, 480, [[], []], midi_type=2)
 
 
-@pytest.mark.parametrize("spoil, words", [(smpte, "SMPTE"), (garbage, "not a readable"),
-                                          (truncated, "not a readable"),
-                                          (format_two, "format 2")], ids=lambda v: getattr(v, "__name__", ""))
+def empty(path):
+    path.write_bytes(b"")
+
+
+def tempo_bytes(payload):
+    """A file whose one set_tempo event carries ``payload`` (three bytes when well made)."""
+    def spoil(path):
+        data = write_midi(path, 480, [[(0, 0x0A0B0C)]]).read_bytes()
+        track = data.index(b"MTrk")
+        body = data[track + 8:].replace(b"\xff\x51\x03\x0a\x0b\x0c",
+                                        b"\xff\x51" + bytes([len(payload)]) + payload)
+        path.write_bytes(data[:track + 4] + len(body).to_bytes(4, "big") + body)
+    spoil.__name__ = f"tempo_{payload.hex() or 'empty'}"
+    return spoil
+
+
+def huge_track(path):
+    data = bytearray(write_midi(path, 480, [[]]).read_bytes())
+    data[18:22] = (0xFFFFFFF0).to_bytes(4, "big")       # a track length far past the end
+    path.write_bytes(data)
+
+
+@pytest.mark.parametrize("spoil, words", [
+    (smpte, "SMPTE"), (garbage, "not a readable"), (truncated, "truncated"),
+    (format_two, "format 2"), (empty, "it is empty"), (huge_track, "truncated"),
+    (tempo_bytes(b"\0\0\0"), "a tempo of 0 microseconds per beat at tick 0"),
+    (tempo_bytes(b""), "too short for its kind"), (tempo_bytes(b"\7"), "too short for its kind"),
+], ids=lambda v: getattr(v, "__name__", ""))
 def test_unusable_files_are_refused_naming_the_file(tmp_path, spoil, words):
     path = tmp_path / "song.mid"
     spoil(path)
     with pytest.raises(ValueError) as info:
         TempoMap.from_midi(path)
-    assert str(path) in str(info.value) and words in str(info.value)
+    assert str(info.value).startswith(f"{path}: ") and words in str(info.value)
+    assert "()" not in str(info.value)
+
+
+def test_a_file_is_read_whole_so_a_pipe_works(tmp_path):
+    data = write_midi(tmp_path / "song.mid", 480, [[(0, 250_000)]], beats=4).read_bytes()
+    fifo = tmp_path / "pipe.mid"
+    os.mkfifo(fifo)
+    writer = threading.Thread(target=fifo.write_bytes, args=(data,))
+    writer.start()
+    try:
+        assert TempoMap.from_midi(fifo).duration == 1.0
+    finally:
+        writer.join(timeout=5)
 
 
 @pytest.mark.parametrize("bpm", [0, -120, math.inf, math.nan])
