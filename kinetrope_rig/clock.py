@@ -4,15 +4,24 @@ position pointer, turned into a pip that advances smoothly between ticks."""
 from __future__ import annotations
 
 import math
+import os
+import select
 import threading
+import time
 from collections import deque
 from typing import Any, Iterable
+
+from ._net import describe
 
 TICKS_PER_BEAT = 24
 TICKS_PER_SIXTEENTH = 6
 PIPS_PER_SIXTEENTH = 16
 # A pause this long between ticks means the clock stopped; the tempo fit starts afresh.
 GAP_SECONDS = 0.5
+POLL_SECONDS = 0.05              # how often a stream reader looks whether it should stop
+# A tick stamped this many tick periods away from where the fit expects it cannot be
+# trusted beside the others: the fit starts afresh from it (a resynchronisation).
+RESYNC_TICKS = 4.0
 
 _STOPPED, _ARMED, _PLAYING = range(3)
 
@@ -43,8 +52,13 @@ class ClockFollower:
     beats, and steps from 120 to 140 and from 140 to 80 bpm from one beat after the step
     on, stay within one pip too.
 
+    A clock tick whose timestamp is not finite counts where the fit expects it; one that
+    lands far from the fit starts the fit afresh, so one bad timestamp costs at most a few
+    ticks of smoothing. ``pip_at`` of a time that is not finite gives the last pip.
+
     ``feed`` and ``pip_at`` may be called from different threads (a port callback and a
-    render loop).
+    render loop). ``fail`` marks the input as dead (a reader that cannot read any more):
+    the follower stops where it was and ``failure`` says why.
     """
 
     def __init__(self, window: int = TICKS_PER_BEAT, bpm: float = 120.0) -> None:
@@ -64,6 +78,7 @@ class ClockFollower:
         self._last_time = 0.0
         self._held = 0
         self._last_pip = 0
+        self._failure: str | None = None
 
     # -- input ------------------------------------------------------------------------
 
@@ -71,6 +86,10 @@ class ClockFollower:
         """Take one message received at ``timestamp``."""
         kind = getattr(message, "type", None)
         with self._lock:
+            if self._failure is not None:
+                return
+            if not math.isfinite(timestamp):
+                timestamp = self._expected_time()
             if kind == "clock":
                 self._tick(timestamp)
             elif kind == "start":
@@ -97,13 +116,23 @@ class ClockFollower:
         for message, timestamp in pairs:
             self.feed(message, timestamp)
 
+    def _expected_time(self) -> float:
+        """When the fit expects the next tick (or, without a fit, one period on)."""
+        if self._fit is not None:
+            mean_seq, mean_time = self._fit
+            return mean_time + (self._seq + 1 - mean_seq) * self._period
+        return self._last_time + self._period
+
     def _tick(self, timestamp: float) -> None:
         history = self._history
         if history:
             last = history[-1][1]
-            if timestamp - last > GAP_SECONDS:
+            far = (self._fit is not None and
+                   abs(timestamp - self._expected_time()) > RESYNC_TICKS * self._period)
+            if far or abs(timestamp - last) > GAP_SECONDS:
                 history.clear()
-            timestamp = max(timestamp, last)   # out-of-order stamps count as simultaneous
+            else:
+                timestamp = max(timestamp, last)   # slightly out of order: simultaneous
         self._seq += 1
         history.append((self._seq, timestamp))
         self._refit()
@@ -154,8 +183,23 @@ class ClockFollower:
         with self._lock:
             if self._state != _PLAYING:
                 return self._held
+            if not math.isfinite(now):
+                return self._last_pip
             pip = self._last_pip = self._playing_pip(now)
             return pip
+
+    def fail(self, reason: str) -> None:
+        """Stop for good because the clock's input died; ``reason`` says how."""
+        with self._lock:
+            if self._state == _PLAYING:
+                self._held = self._last_pip
+            self._state = _STOPPED
+            self._failure = reason
+
+    @property
+    def failure(self) -> str | None:
+        """Why the clock's input died, or ``None`` while it lives."""
+        return self._failure
 
     @property
     def playing(self) -> bool:
@@ -173,8 +217,6 @@ def follow_port(follower: ClockFollower, port_name: str | None, clock: Any = Non
 
     Returns the open port; close it when done. ``clock`` defaults to ``time.monotonic``.
     """
-    import time
-
     from ._optional import require
 
     mido = require("mido", "mido", "Following a MIDI clock port")
@@ -182,30 +224,64 @@ def follow_port(follower: ClockFollower, port_name: str | None, clock: Any = Non
     return mido.open_input(port_name, callback=lambda message: follower.feed(message, stamp()))
 
 
+class StreamReader(threading.Thread):
+    """The thread that ``follow_stream`` starts; ``stop()`` ends it and waits for it."""
+
+    def __init__(self, follower: ClockFollower, stream: Any, clock: Any, chunk: int) -> None:
+        super().__init__(name="kinetrope-rig clock input", daemon=True)
+        from ._optional import require
+
+        mido = require("mido", "mido", "Following a MIDI clock stream")
+        self._parser = mido.Parser()
+        self._follower, self._stream, self._chunk = follower, stream, chunk
+        self._stamp = clock or time.monotonic
+        self._stopping = threading.Event()
+        try:
+            self._fd: int | None = stream.fileno()
+        except (AttributeError, OSError, ValueError):
+            self._fd = None
+
+    def _read(self) -> bytes | None:
+        """The next bytes, b"" at the end of the stream, or None to look again."""
+        if self._fd is None:
+            read = getattr(self._stream, "read1", self._stream.read)
+            return bytes(read(self._chunk))
+        # The raw descriptor, never the buffered object: a thread blocked inside a buffered
+        # read holds its lock, and the interpreter aborts when it shuts down around it.
+        if os.name == "posix":
+            ready, _, _ = select.select([self._fd], [], [], POLL_SECONDS)
+            if not ready:
+                return None
+        return os.read(self._fd, self._chunk)
+
+    def run(self) -> None:
+        try:
+            while not self._stopping.is_set():
+                data = self._read()
+                if data is None:
+                    continue
+                if not data:
+                    return
+                now = self._stamp()
+                self._parser.feed(data)
+                for message in self._parser:
+                    self._follower.feed(message, now)
+        except Exception as error:    # the input died: say so rather than freeze "playing"
+            self._follower.fail(f"reading the MIDI clock failed: {describe(error)}")
+
+    def stop(self) -> None:
+        """Stop reading and wait (briefly) for the thread to end."""
+        self._stopping.set()
+        if self.is_alive() and self is not threading.current_thread():
+            self.join(timeout=1.0)
+
+
 def follow_stream(follower: ClockFollower, stream: Any, clock: Any = None,
-                  chunk: int = 64) -> threading.Thread:
+                  chunk: int = 64) -> StreamReader:
     """Feed ``follower`` from raw MIDI bytes read from a binary ``stream`` (a pipe, a raw
     MIDI device) on a daemon thread, stamping each message on arrival. The thread ends at
-    the end of the stream."""
-    import time
-
-    from ._optional import require
-
-    mido = require("mido", "mido", "Following a MIDI clock stream")
-    stamp = clock or time.monotonic
-    parser = mido.Parser()
-    read = getattr(stream, "read1", stream.read)
-
-    def pump() -> None:
-        while True:
-            data = read(chunk)
-            if not data:
-                return
-            now = stamp()
-            parser.feed(data)
-            for message in parser:
-                follower.feed(message, now)
-
-    thread = threading.Thread(target=pump, name="kinetrope-rig clock input", daemon=True)
-    thread.start()
-    return thread
+    the end of the stream, or at its ``stop()``; if reading fails, the follower is failed
+    with the reason. Returns the started thread."""
+    reader = StreamReader(follower, stream, clock, chunk)
+    reader.start()
+    return reader

@@ -1,5 +1,6 @@
 """Shared by the rig tests: Standard MIDI Files written with mido, and an sACN receiver."""
 
+import io
 import threading
 
 import mido
@@ -76,3 +77,45 @@ class SacnLog:
 
     def __exit__(self, *exc):
         self.receiver.stop()
+
+
+def in_namespace(code, env, timeout=60):
+    """Run Python ``code`` in a network namespace of its own, its loopback up and carrying
+    multicast, so that nothing it sends can leave the machine; returns what it prints as
+    JSON. Skips where no namespace can be made (unshare -n needs root)."""
+    import json
+    import shutil
+    import subprocess
+    import sys
+
+    import pytest
+
+    if not shutil.which("unshare") or not shutil.which("ip"):
+        pytest.skip("unshare and ip (util-linux, iproute2) are needed for a network namespace")
+    probe = subprocess.run(["unshare", "-n", "true"], capture_output=True, text=True)
+    if probe.returncode:
+        pytest.skip(f"cannot make a network namespace here: {probe.stderr.strip()}")
+    setup = ("ip link set lo up && ip link set lo multicast on && "
+             "ip route add 224.0.0.0/4 dev lo")
+    done = subprocess.run(["unshare", "-n", "--", "sh", "-c", f'{setup} && exec "$0" -c "$1"',
+                           sys.executable, code], env=env, capture_output=True, text=True,
+                          timeout=timeout)
+    assert done.returncode == 0, done.stderr
+    return json.loads(done.stdout)
+
+
+class DyingStream(io.RawIOBase):
+    """A stream that gives ``data``, then fails as a vanished device does."""
+
+    def __init__(self, data):
+        self.data = data
+
+    def readable(self):
+        return True
+
+    def readinto(self, buffer):
+        if not self.data:
+            raise OSError(5, "Input/output error")
+        n = min(len(buffer), len(self.data))
+        buffer[:n], self.data = self.data[:n], self.data[n:]
+        return n

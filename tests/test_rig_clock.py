@@ -3,6 +3,7 @@
 import bisect
 import io
 import math
+import os
 import random
 from collections import Counter
 from types import SimpleNamespace
@@ -10,6 +11,7 @@ from types import SimpleNamespace
 import pytest
 
 from kinetrope_rig import ClockFollower, follow_stream
+from rig_helpers import DyingStream
 
 FPS = 60
 BEAT_TICKS = 24
@@ -167,3 +169,53 @@ def test_a_clock_that_goes_silent_holds_short_of_the_next_tick(ticks):
     # Ticks 0..ticks-1 arrived; tick `ticks` starts at pip ticks * 8/3 and has not.
     held = math.ceil(ticks * 8 / 3) - 1
     assert [follower.pip_at(1.0 + s) for s in (0.6, 2.0, 60.0)] == [held] * 3
+
+
+def clocked(stamps, tick=60.0 / (120 * BEAT_TICKS)):
+    """A follower after start and one clock per stamp; stamps of None are on time."""
+    follower = ClockFollower()
+    follower.feed(msg("start"), 0.0)
+    for n, stamp in enumerate(stamps):
+        follower.feed(msg("clock"), 1.0 + n * tick if stamp is None else stamp)
+    return follower
+
+
+@pytest.mark.parametrize("bad", [math.inf, -math.inf, math.nan, 101.0, -50.0, 1.3])
+@pytest.mark.parametrize("where", [0, 1, 30])
+def test_a_wild_timestamp_costs_at_most_a_pip(bad, where):
+    tick = 60.0 / (120 * BEAT_TICKS)
+    stamps = [None] * 97
+    stamps[where] = bad
+    now = 1.0 + 96.5 * tick
+    truth = clocked([None] * 97).pip_at(now)
+    assert truth == 257
+    assert abs(clocked(stamps).pip_at(now) - truth) <= 1
+
+
+def test_a_time_that_is_not_finite_gives_the_last_pip():
+    follower = clocked([None] * 30)
+    pip = follower.pip_at(1.6)
+    assert follower.pip_at(math.nan) == follower.pip_at(math.inf) == pip
+
+
+def test_a_reader_that_dies_stops_the_follower_and_says_why():
+    follower = ClockFollower()
+    thread = follow_stream(follower, DyingStream(bytes([0xFA] + [0xF8] * 30)), chunk=8)
+    thread.join(timeout=5)
+    assert not thread.is_alive() and not follower.playing
+    assert follower.failure == "reading the MIDI clock failed: Input/output error"
+    held = follower.pip_at(1e9)
+    follower.feed(msg("start"), 0.0)                     # dead is dead
+    follower.feed(msg("clock"), 0.1)
+    assert not follower.playing and follower.pip_at(2e9) == held
+
+
+def test_a_reader_of_a_silent_pipe_stops_when_asked():
+    read, write = os.pipe()
+    try:
+        with open(read, "rb", buffering=0) as stream:
+            thread = follow_stream(ClockFollower(), stream)
+            thread.stop()
+            assert not thread.is_alive()
+    finally:
+        os.close(write)
