@@ -4,19 +4,24 @@ from __future__ import annotations
 
 import argparse
 import contextlib
+import math
 import os
 import signal
+import stat
 import sys
-import time
-from typing import Any, Callable, Sequence, TextIO
+import tempfile
+from dataclasses import replace
+from typing import Any, Callable, Iterator, Sequence, TextIO
 
 import kinetrope
 
+from ._net import describe, parse_host, parse_port
 from ._optional import MissingDependency
 from .clock import ClockFollower, follow_port, follow_stream
 from .dmx import UNIVERSE_SIZE, DmxFixture, DmxSender
-from .offline import check_names, frame_count, render
+from .offline import FPS_RANGE, MAX_FRAMES, Patterns, planned_frames, render
 from .osc import OscSender
+from .player import DmxOutput, OscOutput, Output, Player, PrintOutput, Result
 from .tempo import TempoMap
 
 PROG = "python -m kinetrope_rig"
@@ -35,41 +40,86 @@ class _Formatter(argparse.ArgumentDefaultsHelpFormatter):
         return super()._get_help_string(action)
 
 
-def _positive(text: str) -> float:
-    try:
-        value = float(text)
-    except ValueError:
-        raise argparse.ArgumentTypeError(f"not a number: {text!r}") from None
-    if not (value > 0 and value != float("inf")):
-        raise argparse.ArgumentTypeError(f"must be a positive number: {text!r}")
-    return value
+def _number(low: float, high: float, what: str) -> Callable[[str], float]:
+    """An argparse type: a number from ``low`` to ``high``, described as ``what``."""
+    def parse(text: str) -> float:
+        try:
+            value = float(text)
+        except ValueError:
+            raise argparse.ArgumentTypeError(f"not a number: {text!r}") from None
+        if not low <= value <= high:
+            raise argparse.ArgumentTypeError(f"must be {what}: {text!r}")
+        return value
+    return parse
+
+
+_positive = _number(math.ulp(0.0), sys.float_info.max, "a positive number")
+_finite = _number(-sys.float_info.max, sys.float_info.max, "a finite number")
+_fps = _number(*FPS_RANGE, f"a number from {FPS_RANGE[0]:g} to {FPS_RANGE[1]:g}")
+
+
+def _whole(low: int, high: int, what: str) -> Callable[[str], int]:
+    """An argparse type: a whole number in ASCII digits from ``low`` to ``high``."""
+    def parse(text: str) -> int:
+        if not (text.isascii() and text.isdigit() and low <= int(text) <= high):
+            raise argparse.ArgumentTypeError(f"must be {what} from {low} to {high}: {text!r}")
+        return int(text)
+    return parse
+
+
+_channel = _whole(1, UNIVERSE_SIZE, "a channel")
+_count = _whole(1, 10**12, "a frame count")
+# argparse takes "-inf" or "-1e3" after an option for another option; glue such a value to
+# its option so that it is read, and refused if it must be.
+_NUMERIC_OPTIONS = ("--pan-swing", "--tilt-swing", "--pan-travel", "--tilt-travel", "--bpm",
+                    "--fps", "--seconds", "--beats", "--start", "--max-frames")
+
+
+def _glue_numbers(argv: Sequence[str]) -> list[str]:
+    glued: list[str] = []
+    for arg in argv:
+        if glued and glued[-1] in _NUMERIC_OPTIONS and arg.startswith("-"):
+            try:
+                float(arg)
+            except ValueError:
+                pass
+            else:
+                glued[-1] = f"{glued[-1]}={arg}"
+                continue
+        glued.append(arg)
+    return glued
 
 
 def host_port(text: str) -> tuple[str, int]:
     """``HOST:PORT`` or ``[IPv6]:PORT``."""
     host, colon, port = text.rpartition(":")
-    if host.startswith("[") and host.endswith("]"):
-        host = host[1:-1]
-    if not colon or not host or not port.isdigit() or not 0 < int(port) < 65536:
-        raise UsageError(f"malformed address {text!r}: expected HOST:PORT with a port 1..65535")
-    return host, int(port)
+    try:
+        if not colon:
+            raise ValueError("no port")
+        return parse_host(host), parse_port(port)
+    except ValueError:
+        raise UsageError(f"malformed address {text!r}: expected HOST:PORT with a port "
+                         "1..65535 (an IPv6 host in brackets)") from None
 
 
 def universe_host(text: str) -> tuple[int, str | None]:
     """``UNIVERSE@HOST`` (unicast) or ``UNIVERSE`` (multicast)."""
     universe, at, host = text.partition("@")
-    if not universe.isdigit() or not 1 <= int(universe) <= 63999 or (at and not host):
-        raise UsageError(f"malformed DMX address {text!r}: expected UNIVERSE@HOST "
-                         "(or UNIVERSE alone for multicast), universe 1..63999")
-    return int(universe), host or None
-
-
-def _check_patterns(names: Sequence[str]) -> list[str]:
     try:
-        check_names(names)
+        if not (universe.isascii() and universe.isdigit() and 1 <= int(universe) <= 63999):
+            raise ValueError(universe)
+        return int(universe), (parse_host(host) if at else None)
+    except ValueError:
+        raise UsageError(f"malformed DMX address {text!r}: expected UNIVERSE@HOST "
+                         "(or UNIVERSE alone for multicast), universe 1..63999, HOST an "
+                         "IP address or host name") from None
+
+
+def _patterns(names: Sequence[str]) -> Patterns:
+    try:
+        return Patterns(names)
     except ValueError as error:          # the module's own "Unknown kinetrope rudiment: ..."
         raise UsageError(str(error)) from None
-    return list(names)
 
 
 def _load_midi(path: str) -> TempoMap:
@@ -83,10 +133,12 @@ def _load_midi(path: str) -> TempoMap:
 
 # -- play ---------------------------------------------------------------------------------
 
-def _clock_source(port: str, stack: contextlib.ExitStack) -> Callable[[float], int]:
+def _clock_source(port: str, stack: contextlib.ExitStack) -> ClockFollower:
     follower = ClockFollower()
     if port == "-":
-        follow_stream(follower, sys.stdin.buffer)
+        if sys.stdin is None:
+            raise UsageError("--midi-clock -: standard input is closed")
+        stack.callback(follow_stream(follower, sys.stdin).stop)
     else:
         try:
             stack.enter_context(follow_port(follower, port))
@@ -97,102 +149,87 @@ def _clock_source(port: str, stack: contextlib.ExitStack) -> Callable[[float], i
                              f"such as python-rtmidi ({error})") from None
         except OSError as error:
             raise UsageError(f"cannot open MIDI port {port!r}: {error}") from None
-    return follower.pip_at
-
-
-def _printer(out: TextIO) -> Callable[[float, int, dict[str, Any]], None]:
-    def show(elapsed: float, pip: int, offsets: dict[str, Any]) -> None:
-        cells = " ".join(f"{name} {o.x:+.4f} {o.y:+.4f} {o.z:+.4f}"
-                         for name, o in offsets.items())
-        out.write(f"{elapsed:9.3f} {pip:8d}  {cells}\n")
-        out.flush()
-    return show
+    return follower
 
 
 def _dmx_output(args: argparse.Namespace, names: Sequence[str],
-                stack: contextlib.ExitStack) -> Callable[[float, int, dict[str, Any]], None]:
+                stack: contextlib.ExitStack) -> DmxOutput:
     universe, host = universe_host(args.dmx)
-    fixtures = []
-    start = args.start
     try:
-        for name in names:
-            fixture = DmxFixture(start, pan_travel=args.pan_travel, tilt_travel=args.tilt_travel,
-                                 pan_swing=args.pan_swing, tilt_swing=args.tilt_swing,
-                                 dimmer_channel=4 if args.dimmer else None)
-            fixtures.append((name, fixture))
-            start += fixture.footprint
+        fixtures = [DmxFixture(1, pan_travel=args.pan_travel, tilt_travel=args.tilt_travel,
+                               pan_swing=args.pan_swing, tilt_swing=args.tilt_swing,
+                               dimmer_channel=4 if args.dimmer else None)]
     except ValueError as error:
-        raise UsageError(f"--start {args.start}: {error}") from None
+        raise UsageError(str(error)) from None
+    footprint = fixtures[0].footprint
+    last = args.start + len(names) * footprint - 1
+    if args.start < 1 or last > UNIVERSE_SIZE:
+        count = f"{len(names)} fixtures need" if len(names) > 1 else "a fixture needs"
+        raise UsageError(f"{count} {footprint} channels each from channel {args.start}: "
+                         f"channels {args.start}..{last}, past the end of the universe "
+                         f"({UNIVERSE_SIZE})")
+    fixtures = [replace(fixtures[0], start=args.start + i * footprint)
+                for i in range(len(names))]
     try:
-        sender = stack.enter_context(DmxSender(universe, host, fps=args.fps))
-    except OSError as error:
-        raise UsageError(f"cannot send sACN to {args.dmx}: {error}") from None
+        sender = stack.enter_context(DmxSender(universe, host))
+    except (OSError, ValueError) as error:
+        raise UsageError(f"cannot send sACN to {args.dmx}: {describe(error)}") from None
+    return DmxOutput(sender, {universe: list(zip(names, fixtures))})
 
-    def send(elapsed: float, pip: int, offsets: dict[str, Any]) -> None:
-        data = bytearray(UNIVERSE_SIZE)
-        for name, fixture in fixtures:
-            fixture.write(offsets[name], data)
-        sender.send(universe, data)
-    return send
+
+def _osc_output(args: argparse.Namespace, stack: contextlib.ExitStack) -> OscOutput:
+    host, port = host_port(args.osc)
+    try:
+        sender = stack.enter_context(OscSender(host, port, prefix=args.prefix))
+    except (OSError, ValueError) as error:
+        raise UsageError(f"cannot send OSC to {args.osc}: {describe(error)}") from None
+    return OscOutput(sender)
 
 
 def play(args: argparse.Namespace) -> int:
-    names = _check_patterns(args.patterns)
+    patterns = _patterns(args.patterns)
     limit = args.seconds
     with contextlib.ExitStack() as stack:
+        follower: ClockFollower | None = None
+        pip_of: Callable[[float], int]
         if args.midi_clock is not None:
-            pip_of = _clock_source(args.midi_clock, stack)
-            absolute = True
+            follower = _clock_source(args.midi_clock, stack)
+            pip_of = follower.pip_at
         else:
             tempo = _load_midi(args.midi) if args.midi else TempoMap.constant(args.bpm)
             pip_of = tempo.pip_at
-            absolute = False
             if args.midi and limit is None and args.beats is None:
                 limit = tempo.duration
-        outputs = []
+        outputs: list[Output] = []
         if args.print:
-            outputs.append(_printer(sys.stdout))
+            if sys.stdout is None:
+                raise UsageError("--print: standard output is closed")
+            outputs.append(PrintOutput(sys.stdout))
         if args.osc:
-            host, port = host_port(args.osc)
-            try:
-                osc = stack.enter_context(OscSender(host, port, prefix=args.prefix))
-            except (OSError, ValueError) as error:
-                raise UsageError(f"cannot send OSC to {args.osc}: {error}") from None
-            outputs.append(lambda elapsed, pip, offsets: osc.send_frame(offsets))
+            outputs.append(_osc_output(args, stack))
         if args.dmx:
-            outputs.append(_dmx_output(args, names, stack))
+            outputs.append(_dmx_output(args, patterns.names, stack))
         end_pip = None if args.beats is None else round(args.beats * kinetrope.PIPS_PER_BEAT)
-        frames = _run(names, pip_of, absolute, outputs, args.fps, limit, end_pip)
-    print(f"{frames} frames", file=sys.stderr)
+        player = Player(pip_of, patterns.points, outputs, fps=args.fps, seconds=limit,
+                        end_pip=end_pip, absolute=follower is not None,
+                        source_failure=None if follower is None else lambda: follower.failure)
+        result = player.run()
+    if isinstance(result.error, BrokenPipeError):
+        raise result.error                 # the reader went away: end as for render
+    _say(_summary(result))
+    if result.failure is not None:
+        _say(f"{PROG}: stopped: {result.failure}")
+        return 1
     return 0
 
 
-def _run(names: Sequence[str], pip_of: Callable[[float], int], absolute: bool,
-         outputs: Sequence[Callable[[float, int, dict[str, Any]], None]], fps: float,
-         limit: float | None, end_pip: int | None) -> int:
-    """Play frames at ``fps`` until ``limit`` seconds or ``end_pip``; returns the count."""
-    sample = kinetrope.sample
-    period = 1.0 / fps
-    start = time.monotonic()
-    due = start
-    frames = 0
-    while True:
-        now = time.monotonic()
-        elapsed = now - start
-        if limit is not None and elapsed >= limit:
-            break
-        pip = pip_of(now if absolute else elapsed)
-        if end_pip is not None and pip >= end_pip:
-            break
-        offsets = {name: sample(name, pip) for name in names}
-        for output in outputs:
-            output(elapsed, pip, offsets)
-        frames += 1
-        due += period
-        if due < now:                 # fell behind: drop the missed frames, keep the grid
-            due += (now - due) // period * period + period
-        time.sleep(max(0.0, due - time.monotonic()))
-    return frames
+def _summary(result: Result) -> str:
+    parts = [f"{result.frames} frames"]
+    if result.dropped:
+        parts.append(f"{result.dropped} dropped")
+    parts += [f"{state.output.name}: {state.failed} failed (the last: {state.last_error})"
+              for state in result.outputs if state.failed]
+    return "; ".join(parts)
 
 
 # -- render -------------------------------------------------------------------------------
@@ -208,21 +245,76 @@ def _progress_bar(stream: TextIO) -> Callable[[int, int], None]:
     return show
 
 
+class WriteFailed(Exception):
+    """Output could not be written: reported in one line, exit status 1."""
+
+
+@contextlib.contextmanager
+def _file_for(path: str) -> Iterator[tuple[TextIO, bool]]:
+    """A text file that becomes ``path`` only when the block ends without an error, and
+    whether it does so (rather than being written in place).
+
+    The rows go to a temporary file beside ``path``, renamed over it at the end, so a
+    failed render leaves no partial file. A path that exists and is not a regular file (a
+    device, a pipe) is written in place: it cannot be replaced, and need not be.
+    """
+    try:
+        regular = stat.S_ISREG(os.stat(path).st_mode)
+    except OSError:
+        regular = True                          # not there yet: made below, or refused
+    if not regular:
+        with open(path, "w", encoding="utf-8", newline="") as out:
+            yield out, False
+        return
+    folder, base = os.path.split(os.path.abspath(path))
+    handle, temporary = tempfile.mkstemp(prefix=f".{base}.", suffix=".part", dir=folder)
+    try:
+        with os.fdopen(handle, "w", encoding="utf-8", newline="") as out:
+            yield out, True
+        umask = os.umask(0)
+        os.umask(umask)
+        os.chmod(temporary, 0o666 & ~umask)     # what open() would have made
+        os.replace(temporary, path)
+    except BaseException:
+        with contextlib.suppress(OSError):
+            os.unlink(temporary)
+        raise
+
+
 def render_command(args: argparse.Namespace) -> int:
-    names = _check_patterns(args.patterns)
+    patterns = _patterns(args.patterns)
     tempo = _load_midi(args.midi)
-    progress = _progress_bar(sys.stderr) if sys.stderr.isatty() else None
+    try:
+        total = planned_frames(tempo, args.fps, None, args.max_frames)
+    except ValueError as error:
+        raise UsageError(f"{args.midi}: {error} (--max-frames)") from None
+    progress = _progress_bar(sys.stderr) if sys.stderr is not None and sys.stderr.isatty() \
+        else None
     if args.output == "-":
-        frames = render(tempo, names, args.fps, sys.stdout, progress=progress)
-    else:
+        if sys.stdout is None:
+            raise UsageError("-o -: standard output is closed")
         try:
-            out = open(args.output, "w", encoding="utf-8", newline="")
+            render(tempo, patterns.names, args.fps, sys.stdout, progress=progress,
+                   max_frames=args.max_frames)
+            sys.stdout.flush()
+        except BrokenPipeError:
+            raise
         except OSError as error:
-            raise UsageError(f"cannot write {args.output}: {error.strerror or error}") from None
-        with out:
-            frames = render(tempo, names, args.fps, out, progress=progress)
-        print(f"{frames} frames ({frame_count(tempo, args.fps) / args.fps:.3f} s) "
-              f"written to {args.output}", file=sys.stderr)
+            raise WriteFailed(f"cannot write standard output: {describe(error)}") from None
+        return 0
+    try:
+        with _file_for(args.output) as (out, replaced):
+            try:
+                render(tempo, patterns.names, args.fps, out, progress=progress,
+                       max_frames=args.max_frames)
+                out.flush()
+            except OSError as error:
+                untouched = "; nothing written" if replaced else ""
+                raise WriteFailed(f"cannot write {args.output}: {describe(error)}"
+                                  f"{untouched}") from None
+    except OSError as error:                 # the file or its temporary could not be made
+        raise UsageError(f"cannot write {args.output}: {describe(error)}") from None
+    _say(f"{total} frames ({total / args.fps:.3f} s) written to {args.output}")
     return 0
 
 
@@ -233,14 +325,19 @@ def build_parser() -> argparse.ArgumentParser:
         prog=PROG, formatter_class=_Formatter,
         description="Drive a rig with kinetrope patterns: tempo from a MIDI file, a fixed "
                     "bpm or a MIDI clock; motion out over OSC, DMX (sACN) or to CSV.",
-        epilog="Exit status: 0 done, 2 bad arguments or input, 130 interrupted.")
+        epilog="Exit status: 0 done (failed sends that a later frame got past are counted "
+               "in the last line); 1 an output or the MIDI clock input failed for good, a "
+               "file could not be written, or the reader of standard output went away; "
+               "2 bad arguments or input; 130 interrupted (Ctrl-C); 143 terminated "
+               "(SIGTERM).")
     commands = parser.add_subparsers(dest="command", required=True, metavar="COMMAND")
 
     play_parser = commands.add_parser(
         "play", formatter_class=_Formatter, help="play patterns live",
         description="Play patterns in real time. With --midi, play stops at the end of the "
                     "file; with --bpm or --midi-clock, at Ctrl-C or a --seconds/--beats limit. "
-                    "On any stop, DMX outputs black out.")
+                    "A send that the network refuses is counted, reported at most once a "
+                    "second and tried again every frame. On any stop, DMX outputs black out.")
     play_parser.add_argument("patterns", nargs="+", metavar="PATTERN",
                              help="rudiment or catalogue pattern names")
     source = play_parser.add_mutually_exclusive_group(required=True)
@@ -254,21 +351,21 @@ def build_parser() -> argparse.ArgumentParser:
     play_parser.add_argument("--dmx", metavar="UNIVERSE@HOST",
                              help="send sACN to HOST (UNIVERSE alone: multicast), one moving "
                                   "head per pattern")
-    play_parser.add_argument("--start", type=int, default=1, metavar="CHANNEL",
+    play_parser.add_argument("--start", type=_channel, default=1, metavar="CHANNEL",
                              help="DMX channel of the first fixture")
     play_parser.add_argument("--pan-travel", type=_positive, default=540.0, metavar="DEG",
                              help="degrees the fixture's pan range spans")
     play_parser.add_argument("--tilt-travel", type=_positive, default=270.0, metavar="DEG",
                              help="degrees the fixture's tilt range spans")
-    play_parser.add_argument("--pan-swing", type=float, default=90.0, metavar="DEG",
+    play_parser.add_argument("--pan-swing", type=_finite, default=90.0, metavar="DEG",
                              help="pan degrees for x = ±1 around the centre")
-    play_parser.add_argument("--tilt-swing", type=float, default=45.0, metavar="DEG",
+    play_parser.add_argument("--tilt-swing", type=_finite, default=45.0, metavar="DEG",
                              help="tilt degrees for y = ±1 around the centre")
     play_parser.add_argument("--dimmer", action="store_true",
                              help="a fifth channel per fixture: dimmer from z")
     play_parser.add_argument("--print", action="store_true",
                              help="print seconds, pip and every pattern's x y z per frame")
-    play_parser.add_argument("--fps", type=_positive, default=60.0, help="frames per second")
+    play_parser.add_argument("--fps", type=_fps, default=60.0, help="frames per second")
     limit = play_parser.add_mutually_exclusive_group()
     limit.add_argument("--seconds", type=_positive, help="stop after this many seconds")
     limit.add_argument("--beats", type=_positive, help="stop at this beat")
@@ -282,35 +379,56 @@ def build_parser() -> argparse.ArgumentParser:
                                help="rudiment or catalogue pattern names")
     render_parser.add_argument("--midi", metavar="FILE", required=True,
                                help="the MIDI file whose tempo map and length to use")
-    render_parser.add_argument("--fps", type=_positive, default=60.0, help="frames per second")
+    render_parser.add_argument("--fps", type=_fps, default=60.0, help="frames per second")
+    render_parser.add_argument("--max-frames", type=_count, default=MAX_FRAMES, metavar="N",
+                               help="refuse, before writing anything, a render of more "
+                                    "frames than this")
     render_parser.add_argument("-o", "--output", required=True, metavar="FILE",
                                help="CSV file to write, '-' for standard output")
     render_parser.set_defaults(run=render_command)
     return parser
 
 
+class Terminated(BaseException):
+    """SIGTERM: unwinds like Ctrl-C, so outputs black out."""
+
+
 def _terminate(signum: int, frame: Any) -> None:
-    raise SystemExit(128 + signum)   # unwinds like Ctrl-C, so outputs black out
+    raise Terminated
+
+
+def _say(text: str) -> None:
+    """A line on standard error, if there is one."""
+    if sys.stderr is not None:
+        print(text, file=sys.stderr, flush=True)
 
 
 def main(argv: Sequence[str] | None = None) -> int:
     parser = build_parser()
-    args = parser.parse_args(argv)
+    args = parser.parse_args(_glue_numbers(sys.argv[1:] if argv is None else argv))
     with contextlib.suppress(ValueError):   # not the main thread: leave signals alone
         signal.signal(signal.SIGTERM, _terminate)
     try:
         return int(args.run(args))
     except (UsageError, MissingDependency) as error:
-        print(f"{PROG}: error: {error}", file=sys.stderr)
+        _say(f"{PROG}: error: {error}")
         return 2
+    except WriteFailed as error:
+        _say(f"{PROG}: error: {error}")
+        return 1
     except KeyboardInterrupt:
-        print("interrupted", file=sys.stderr)
+        _say("interrupted")
         return 130
+    except Terminated:
+        _say("terminated")
+        return 128 + signal.SIGTERM
     except BrokenPipeError:
         # The reader went away (`| head`): silence the final flush of stdout too.
-        devnull = os.open(os.devnull, os.O_WRONLY)
-        os.dup2(devnull, sys.stdout.fileno())
-        os.close(devnull)
+        if sys.stdout is not None:
+            devnull = os.open(os.devnull, os.O_WRONLY)
+            with contextlib.suppress(OSError, ValueError):
+                os.dup2(devnull, sys.stdout.fileno())
+            os.close(devnull)
         return 1
 
 

@@ -15,6 +15,9 @@ class MissingDependency(ImportError):
 def require(module: str, package: str, feature: str) -> ModuleType:
     """Import ``module`` for ``feature``, or fail naming ``package`` and the extra."""
     try:
+        # The package first: a submodule already imported would be found even when the
+        # package itself is blocked or gone.
+        importlib.import_module(module.partition(".")[0])
         return importlib.import_module(module)
     except ImportError as error:
         raise MissingDependency(

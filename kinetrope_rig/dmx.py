@@ -1,25 +1,54 @@
-"""Motion out to moving heads: the channel arithmetic, and sACN (E1.31) through ``sacn``."""
+"""Motion out to moving heads: the channel arithmetic, and sACN (E1.31) packets laid out by
+``sacn``."""
 
 from __future__ import annotations
 
 import math
+import socket
 import time
+import uuid
 from dataclasses import dataclass
 from types import TracebackType
-from typing import Any, Iterable
+from typing import Callable, Iterable
 
+from ._net import open_udp, parse_host
 from ._optional import require
-from .osc import Point
+from .frame import Point
 
 UNIVERSE_SIZE = 512
+SACN_PORT = 5568
+BLACKOUT_SPACING = 0.02          # seconds between blackout packets, whatever the frame rate
 _FULL16 = 0xFFFF
+# Where a data packet's sequence number and option flags sit, and the header's length.
+_SEQUENCE, _OPTIONS, _HEADER = 111, 112, 126
+_TERMINATED = 0x40
+
+
+def _number(value: object, what: str) -> float:
+    """``value`` as a finite float, or ``ValueError`` naming ``what``."""
+    if isinstance(value, bool) or not isinstance(value, (int, float)) \
+            or not math.isfinite(value):
+        raise ValueError(f"{what} must be a finite number, not {value!r}")
+    return float(value)
+
+
+def _whole(value: object, what: str) -> int:
+    if isinstance(value, bool) or not isinstance(value, int):
+        raise ValueError(f"{what} must be a whole number, not {value!r}")
+    return value
 
 
 def _limits(pair: tuple[float, float] | None, travel: float, what: str) -> tuple[float, float]:
-    low, high = (0.0, travel) if pair is None else pair
-    if not (0.0 <= low <= high <= travel):
+    if pair is None:
+        return 0.0, travel
+    try:
+        low, high = pair
+    except (TypeError, ValueError):
+        raise ValueError(f"{what}_limits must be a pair (low, high), not {pair!r}") from None
+    low, high = _number(low, f"{what}_limits"), _number(high, f"{what}_limits")
+    if not 0.0 <= low <= high <= travel:
         raise ValueError(f"{what} limits must lie within 0..{travel} degrees, low first")
-    return float(low), float(high)
+    return low, high
 
 
 @dataclass(frozen=True)
@@ -32,7 +61,8 @@ class DmxFixture:
     tilt with y. Angles are clamped to ``pan_limits`` / ``tilt_limits`` (by default the
     whole travel). Pan and tilt are written as coarse/fine pairs at ``pan_channel`` and
     ``tilt_channel`` (offsets from ``start``); with ``dimmer_channel`` set, z from −1 to 1
-    drives the dimmer from 0 to 255.
+    drives the dimmer from 0 to 255. Every argument is checked here: a fixture that is made
+    can be written.
     """
 
     start: int
@@ -49,19 +79,22 @@ class DmxFixture:
     dimmer_channel: int | None = None
 
     def __post_init__(self) -> None:
-        if not (self.pan_travel > 0 and self.tilt_travel > 0):
-            raise ValueError("pan and tilt travel must be positive")
         set_ = object.__setattr__
-        set_(self, "pan_limits", _limits(self.pan_limits, self.pan_travel, "pan"))
-        set_(self, "tilt_limits", _limits(self.tilt_limits, self.tilt_travel, "tilt"))
-        if self.pan_centre is None:
-            set_(self, "pan_centre", self.pan_travel / 2)
-        if self.tilt_centre is None:
-            set_(self, "tilt_centre", self.tilt_travel / 2)
-        offsets = [self.pan_channel, self.pan_channel + 1, self.tilt_channel,
-                   self.tilt_channel + 1]
+        for axis in ("pan", "tilt"):
+            travel = _number(getattr(self, f"{axis}_travel"), f"{axis}_travel")
+            if not travel > 0:
+                raise ValueError("pan and tilt travel must be positive")
+            set_(self, f"{axis}_travel", travel)
+            set_(self, f"{axis}_swing", _number(getattr(self, f"{axis}_swing"), f"{axis}_swing"))
+            centre = getattr(self, f"{axis}_centre")
+            set_(self, f"{axis}_centre",
+                 travel / 2 if centre is None else _number(centre, f"{axis}_centre"))
+            set_(self, f"{axis}_limits", _limits(getattr(self, f"{axis}_limits"), travel, axis))
+        _whole(self.start, "start")
+        offsets = [_whole(self.pan_channel, "pan_channel"), self.pan_channel + 1,
+                   _whole(self.tilt_channel, "tilt_channel"), self.tilt_channel + 1]
         if self.dimmer_channel is not None:
-            offsets.append(self.dimmer_channel)
+            offsets.append(_whole(self.dimmer_channel, "dimmer_channel"))
         if min(offsets) < 0 or len(set(offsets)) != len(offsets):
             raise ValueError("channel offsets must be distinct and not negative")
         if not (1 <= self.start and self.start + max(offsets) <= UNIVERSE_SIZE):
@@ -110,76 +143,148 @@ class DmxFixture:
 
 
 class DmxSender:
-    """Sends DMX universes over sACN (E1.31) at ``fps`` frames a second.
+    """Sends DMX universes over sACN (E1.31), on the caller's thread.
 
-    With ``destination`` set, every universe goes unicast to that host; without, to the
-    universe's standard multicast group. Universe discovery is off. ``send`` sets a
-    universe's data for the next frame; ``stop`` (also on leaving a ``with`` block, by an
-    exception or Ctrl-C alike) sends ``blackout_frames`` frames of all zeros, then
-    terminates the streams as E1.31 asks and closes the socket.
+    With ``destination`` set (an IPv4 or IPv6 address, or a host name), every universe goes
+    unicast to that host; without, to the universe's standard IPv4 multicast group. Universe
+    discovery is off. The packets are laid out by the ``sacn`` library; the sockets are our
+    own, one per universe, connected at construction so that an address or route that
+    cannot work fails there, with ``ValueError`` or ``OSError``.
+
+    ``send(universe, data)`` transmits one packet at once and raises ``OSError`` when the
+    network refuses it, so the caller decides what a failed frame means; nothing is sent
+    behind the caller's back, so send every frame (a receiver drops a source after 2.5 s
+    without one). ``blackout`` sends ``blackout_frames`` packets of zeros on every universe,
+    20 ms apart. ``stop`` (also on leaving a ``with`` block, by an error or Ctrl-C alike)
+    blacks out unless the last thing sent was a blackout, sends the stream-termination
+    packets that E1.31 asks for and closes; it never raises for a failed send, and keeps
+    the last such failure in ``last_error``.
     """
 
-    def __init__(self, universes: int | Iterable[int], destination: str | None = None,
-                 fps: float = 44.0, source_name: str = "kinetrope",
-                 bind_address: str = "0.0.0.0", priority: int = 100,
-                 blackout_frames: int = 3) -> None:
-        sacn = require("sacn", "sacn", "Sending DMX over sACN")
-        if not fps > 0:
-            raise ValueError("fps must be positive")
+    def __init__(self, universes: int | Iterable[int], destination: str | None = None, *,
+                 source_name: str = "kinetrope", bind_address: str | None = None,
+                 priority: int = 100, blackout_frames: int = 3) -> None:
+        packets = require("sacn.messages.data_packet", "sacn", "Sending DMX over sACN")
+
         self.universes = (universes,) if isinstance(universes, int) else tuple(universes)
+        if not self.universes:
+            raise ValueError("a sender needs at least one universe")
         for universe in self.universes:
-            if not 1 <= universe <= 63999:
-                raise ValueError(f"sACN universes are 1..63999, not {universe}")
-        self.fps = fps
+            if isinstance(universe, bool) or not isinstance(universe, int) \
+                    or not 1 <= universe <= 63999:
+                raise ValueError(f"sACN universes are whole numbers 1..63999, not {universe!r}")
+        if len(set(self.universes)) != len(self.universes):
+            raise ValueError(f"universes repeat: {self.universes}")
+        if isinstance(blackout_frames, bool) or not isinstance(blackout_frames, int) \
+                or not 0 <= blackout_frames <= 100:
+            raise ValueError(f"blackout_frames must be 0..100, not {blackout_frames!r}")
         self.blackout_frames = blackout_frames
-        # Port 0: an ephemeral source port, so a receiver may use 5568 on the same host.
-        self._sender: Any = sacn.sACNsender(bind_address=bind_address, bind_port=0,
-                                            source_name=source_name, fps=fps,
-                                            universeDiscovery=False)
-        self._running = False
+        self.destination = None if destination is None else parse_host(destination)
+        self.last_error: OSError | None = None
+        cid = tuple(uuid.uuid4().bytes)
+        self._heads: dict[int, bytearray] = {}
+        self._sockets: dict[int, socket.socket] = {}
+        self._sequence = dict.fromkeys(self.universes, 0)
+        self._dark = True
         try:
             for universe in self.universes:
-                self._sender.activate_output(universe)
-                output = self._sender[universe]
-                output.priority = priority
-                if destination is None:
-                    output.multicast = True
-                else:
-                    output.destination = destination
-                output.dmx_data = bytes(UNIVERSE_SIZE)
-            self._sender.start()
-            self._running = True
+                packet = packets.DataPacket(cid=cid, sourceName=source_name, universe=universe,
+                                    priority=priority)
+                self._heads[universe] = bytearray(packet.getBytes()[:_HEADER])
+                host = self.destination or packets.calculate_multicast_addr(universe)
+                self._sockets[universe] = open_udp(host, SACN_PORT, multicast_ttl=8,
+                                                   bind_address=bind_address)
         except BaseException:
-            self._sender.stop()
+            self._close_sockets()
             raise
 
-    def send(self, universe: int, data: bytes | bytearray) -> None:
-        """Set ``universe``'s 512 channel values for the next frame."""
-        if len(data) != UNIVERSE_SIZE:
-            raise ValueError(f"a universe holds {UNIVERSE_SIZE} values, not {len(data)}")
-        self._sender[universe].dmx_data = bytes(data)
+    @property
+    def running(self) -> bool:
+        """Whether the sender can still send (it has not been stopped)."""
+        return bool(self._sockets)
+
+    def _packet(self, universe: int, data: bytes, terminated: bool = False) -> bytes:
+        head = self._heads[universe]
+        head[_SEQUENCE] = self._sequence[universe]
+        head[_OPTIONS] = _TERMINATED if terminated else 0
+        self._sequence[universe] = (self._sequence[universe] + 1) & 0xFF
+        return bytes(head) + data
+
+    def _usable(self, universe: int) -> socket.socket:
+        if not self._sockets:
+            raise RuntimeError("the sACN sender is stopped")
+        sock = self._sockets.get(universe)
+        if sock is None:
+            raise ValueError(f"universe {universe!r} is not one of this sender's "
+                             f"universes {self.universes}")
+        return sock
+
+    def send(self, universe: int, data: bytes | bytearray | memoryview) -> None:
+        """Send ``universe``'s 512 channel values now."""
+        sock = self._usable(universe)
+        payload = bytes(data)
+        if len(payload) != UNIVERSE_SIZE:
+            raise ValueError(f"a universe holds {UNIVERSE_SIZE} values, not {len(payload)}")
+        self._dark = False
+        sock.send(self._packet(universe, payload))
+
+    def _send_all(self, data: bytes, terminated: bool = False) -> None:
+        """One packet on every universe; raises the first failure after trying them all."""
+        failure: OSError | None = None
+        for universe in self.universes:
+            try:
+                self._usable(universe).send(self._packet(universe, data, terminated))
+            except OSError as error:
+                failure = failure or error
+        if failure is not None:
+            raise failure
 
     def blackout(self) -> None:
-        """Send ``blackout_frames`` frames of zeros on every universe."""
-        zeros = bytes(UNIVERSE_SIZE)
-        for _ in range(self.blackout_frames):
-            for universe in self.universes:
-                self._sender[universe].dmx_data = zeros
-            time.sleep(1.0 / self.fps)
+        """Send ``blackout_frames`` packets of zeros on every universe, 20 ms apart; raises
+        the first failed send after sending all of them."""
+        failure: OSError | None = None
+        for frame in range(self.blackout_frames):
+            if frame:
+                time.sleep(BLACKOUT_SPACING)
+            try:
+                self._send_all(bytes(UNIVERSE_SIZE))
+            except OSError as error:
+                failure = failure or error
+        self._dark = True
+        if failure is not None:
+            raise failure
 
     def stop(self) -> None:
         """Black out, terminate the streams and close. Safe to call twice."""
-        if not self._running:
+        if not self._sockets:
             return
-        self._running = False
         try:
-            self.blackout()
+            if not self._dark:
+                self._quietly(self.blackout)
+            self._quietly(self._terminate)
         finally:
+            self._close_sockets()
+
+    def _quietly(self, step: Callable[[], None]) -> None:
+        try:
+            step()
+        except OSError as error:
+            self.last_error = error
+
+    def _terminate(self) -> None:
+        failure: OSError | None = None
+        for _ in range(3):          # three packets with the termination bit, as E1.31 asks
             try:
-                for universe in self.universes:
-                    self._sender.deactivate_output(universe)
-            finally:
-                self._sender.stop()
+                self._send_all(bytes(UNIVERSE_SIZE), terminated=True)
+            except OSError as error:
+                failure = failure or error
+        if failure is not None:
+            raise failure
+
+    def _close_sockets(self) -> None:
+        sockets, self._sockets = self._sockets, {}
+        for sock in sockets.values():
+            sock.close()
 
     close = stop
 

@@ -170,8 +170,23 @@ def test_render_to_a_closed_pipe_ends_quietly(tmp_path):
     (["play", "circle", "--bpm", 120, "--dmx", "one@127.0.0.1"], "malformed DMX address"),
     (["play", "circle", "--bpm", 120, "--dmx", "7@"], "malformed DMX address"),
     (["play", "circle", "--bpm", 120, "--dmx", "7@127.0.0.1", "--start", 510],
-     "does not fit"),
+     "a fixture needs 4 channels each from channel 510: channels 510..513, past the end"),
     (["play", "circle", "--bpm", 0], "must be a positive number"),
+    (["play", "circle", "--bpm", 120, "--osc", "127.0.0.1:²"], "malformed address"),
+    (["play", "circle", "--bpm", 120, "--osc", ":٩٠٠٠"], "malformed address"),
+    (["play", "circle", "--bpm", 120, "--dmx", "²@127.0.0.1"], "malformed DMX address"),
+    (["play", "circle", "--bpm", 120, "--dmx", "١@127.0.0.1"], "malformed DMX address"),
+    (["play", "circle", "--bpm", 120, "--dmx", "1@256.0.0.1"], "malformed DMX address"),
+    (["play", "circle", "--bpm", 120, "--dmx", "1@127.0.0.1@x"], "malformed DMX address"),
+    (["play", "circle", "--bpm", 120, "--osc", "127.0.0.1:9", "--prefix", "/my rig#1"],
+     "cannot send OSC to 127.0.0.1:9: OSC prefix: '/my rig#1' is not an OSC address"),
+    (["play", "circle", "--bpm", 120, "--pan-swing", "nan"], "must be a finite number"),
+    (["play", "circle", "--bpm", 120, "--tilt-swing", "inf"], "must be a finite number"),
+    (["play", "circle", "--bpm", 120, "--pan-swing", "-inf"], "must be a finite number"),
+    (["play", "circle", "--bpm", 120, "--fps", "1e-300"], "must be a number from 0.01"),
+    (["play", "circle", "--bpm", 120, "--start", "١"], "must be a channel from 1 to 512"),
+    (["play", "circle", "helix", "--bpm", 120, "--dmx", "7@127.0.0.1", "--start", 506],
+     "2 fixtures need 4 channels each from channel 506: channels 506..513"),
     (["play", "circle"], "one of the arguments --midi --bpm --midi-clock is required"),
 ])
 def test_failures_exit_2_with_a_clear_message(args, message, song, tmp_path):
@@ -180,6 +195,18 @@ def test_failures_exit_2_with_a_clear_message(args, message, song, tmp_path):
     done = rig(*[str(a).format(**fill) for a in args])
     assert done.returncode == 2
     assert message.format(**fill) in done.stderr and "Traceback" not in done.stderr
+
+
+@pytest.mark.parametrize("command", [["play", "--bpm", 120, "--seconds", 1],
+                                     ["render", "--midi", "{song}", "-o", "{tmp}/x.csv"]])
+def test_a_name_that_is_not_text_is_refused(command, song, tmp_path):
+    fill = {"song": song, "tmp": tmp_path}
+    args = [command[0], b"\xff\xfe", *[str(a).format(**fill) for a in command[1:]]]
+    done = subprocess.run([sys.executable, "-m", "kinetrope_rig", *args], env=ENV,
+                          capture_output=True, timeout=RUN_TIMEOUT)
+    assert done.returncode == 2 and done.stderr.decode() == (
+        "python -m kinetrope_rig: error: Unknown kinetrope rudiment: '\\udcff\\udcfe' "
+        "(not UTF-8 text)\n")
 
 
 def test_a_missing_library_names_the_extra():

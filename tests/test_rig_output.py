@@ -1,6 +1,7 @@
 """Motion out: OSC and sACN over the loopback interface with the real libraries, the
 moving-head arithmetic, and CSV rendering."""
 
+import contextlib
 import csv
 import io
 import math
@@ -83,10 +84,35 @@ def test_a_frame_is_one_bundle_holding_every_pattern_in_order(udp):
         assert [type(p) for p in message.params] == [float] * 3
 
 
-@pytest.mark.parametrize("prefix", ["kinetrope", "/kinetrope/", ""])
-def test_osc_prefix_must_be_an_address(prefix):
+@pytest.mark.parametrize("prefix", ["kinetrope", "/kinetrope/", "", "/my rig#1", "/a*b?",
+                                    "/x,y", "/{a}[b]", "//x", "/é", "/a\x00b", "/p" * 5000])
+def test_osc_prefix_must_be_an_address_that_fits(prefix):
     with pytest.raises(ValueError, match="prefix"):
         OscSender("127.0.0.1", 9000, prefix=prefix)
+
+
+@pytest.mark.parametrize("name", ["a b", "*", "{a,b}", "", "a\x00b", "x/", "ü"])
+def test_a_name_that_makes_no_osc_address_is_refused(udp, name):
+    with OscSender(*udp.getsockname()) as osc:
+        with pytest.raises(ValueError, match="not an OSC address"):
+            osc.send(name, P(0.0))
+
+
+def test_a_large_frame_is_split_into_bundles_that_fit_a_datagram(udp):
+    from pythonosc.osc_bundle import OscBundle
+
+    names = [e["name"] for e in kinetrope.catalogue()]
+    udp.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 1 << 22)   # the whole burst
+    with OscSender(*udp.getsockname(), prefix="/rig") as osc:
+        osc.send_frame({name: kinetrope.sample(name, 77) for name in names})
+        datagrams = []
+        udp.settimeout(0.5)
+        with contextlib.suppress(TimeoutError):
+            while len(datagrams) < len(names):
+                datagrams.append(udp.recv(65536))
+    assert 1 < len(datagrams) and all(len(d) <= osc.max_datagram for d in datagrams)
+    messages = [m for d in datagrams for m in OscBundle(d)]
+    assert [m.address.rsplit("/", 1)[1] for m in messages] == names
 
 
 # -- the moving head ----------------------------------------------------------------------
@@ -128,9 +154,13 @@ def test_words_stay_in_range_and_follow_the_axis(x1, x2, y, z):
 
 
 @pytest.mark.parametrize("kw", [
-    {"start": 0}, {"start": 510}, {"start": 509, "dimmer_channel": 4},
-    {"start": 1, "pan_limits": (-10.0, 90.0)}, {"start": 1, "tilt_limits": (100.0, 50.0)},
+    {"start": 0}, {"start": 510}, {"start": 509, "dimmer_channel": 4}, {"start": 1.5},
+    {"start": True}, {"start": 1, "pan_limits": (-10.0, 90.0)},
+    {"start": 1, "tilt_limits": (100.0, 50.0)}, {"start": 1, "tilt_limits": (0.0, math.nan)},
     {"start": 1, "tilt_channel": 1}, {"start": 1, "pan_travel": 0.0},
+    {"start": 1, "pan_travel": math.inf}, {"start": 1, "pan_centre": math.nan},
+    {"start": 1, "tilt_swing": math.inf}, {"start": 1, "pan_swing": "90"},
+    {"start": 1, "dimmer_channel": 4.0},
 ])
 def test_fixtures_that_cannot_be_patched_are_refused(kw):
     with pytest.raises(ValueError):
@@ -150,7 +180,7 @@ def test_sacn_carries_the_fixture_channels_and_blacks_out_on_stop(sacn_log):
     point = P(0.5, -0.25, 1.0)
     universe = bytearray(512)
     fixture.write(point, universe)
-    with DmxSender(7, "127.0.0.1", fps=50, bind_address="127.0.0.1") as sender:
+    with DmxSender(7, "127.0.0.1", bind_address="127.0.0.1") as sender:
         sender.send(7, universe)
         sacn_log.wait_for(lambda log: bytes(universe) in log.frames)
         assert not any(universe[:19]) and any(universe[19:24])
@@ -163,7 +193,7 @@ def test_sacn_carries_the_fixture_channels_and_blacks_out_on_stop(sacn_log):
 def test_sacn_blacks_out_when_interrupted(sacn_log):
     lit = bytes([255] * 512)
     with pytest.raises(KeyboardInterrupt):
-        with DmxSender(7, "127.0.0.1", fps=50, bind_address="127.0.0.1") as sender:
+        with DmxSender(7, "127.0.0.1", bind_address="127.0.0.1") as sender:
             sender.send(7, lit)
             sacn_log.wait_for(lambda log: lit in log.frames)
             raise KeyboardInterrupt
@@ -171,9 +201,40 @@ def test_sacn_blacks_out_when_interrupted(sacn_log):
     assert sacn_log.frames[-1] == bytes(512)
 
 
+def test_misuse_of_a_sender_is_refused_clearly():
+    sender = DmxSender(7, "127.0.0.1", bind_address="127.0.0.1")
+    with pytest.raises(ValueError, match=r"universe 8 is not one of this sender's"):
+        sender.send(8, bytes(512))
+    with pytest.raises(ValueError, match="512 values, not 511"):
+        sender.send(7, bytes(511))
+    sender.stop()
+    sender.stop()
+    for late in (lambda: sender.send(7, bytes(512)), sender.blackout):
+        with pytest.raises(RuntimeError, match="stopped"):
+            late()
+
+
+@pytest.mark.parametrize("destination", ["::1", "[::1]"])
+def test_sacn_goes_unicast_over_ipv6(destination):
+    from sacn.messages.data_packet import DataPacket
+
+    if not socket.has_ipv6:
+        pytest.skip("this Python has no IPv6")
+    with socket.socket(socket.AF_INET6, socket.SOCK_DGRAM) as listener:
+        try:
+            listener.bind(("::1", 5568))
+        except OSError as error:
+            pytest.skip(f"no IPv6 loopback to listen on: {error}")
+        listener.settimeout(TIMEOUT)
+        with DmxSender(3, destination) as sender:
+            sender.send(3, bytes(range(256)) * 2)
+            packet = DataPacket.make_data_packet(listener.recv(1000))
+    assert packet.universe == 3 and bytes(packet.dmxData) == bytes(range(256)) * 2
+
+
 def test_senders_name_the_extra_when_their_library_is_missing(monkeypatch):
     monkeypatch.setitem(sys.modules, "sacn", None)
-    monkeypatch.setitem(sys.modules, "pythonosc.udp_client", None)
+    monkeypatch.setitem(sys.modules, "pythonosc", None)
     for make, package in [(lambda: DmxSender(1, "127.0.0.1"), "sacn"),
                           (lambda: OscSender("127.0.0.1", 9000), "python-osc")]:
         with pytest.raises(MissingDependency) as info:
@@ -204,6 +265,13 @@ def test_render_writes_a_header_and_one_exact_row_per_frame(tmp_path):
         assert [float(v) for v in line[3:]] == list(values)
     # 0.75 s is beat 1.5, where the tempo doubles: pip 96; then 256 pips a second.
     assert table[1 + 18][2] == "96" and table[1 + 24][2] == str(96 + 64)
+
+
+def test_render_reports_progress_to_the_end_once():
+    calls = []
+    render(TempoMap.constant(120), ["circle"], 60.0, io.StringIO(), frames=300,
+           progress=lambda done, total: calls.append(done))
+    assert calls == list(range(3, 301, 3))
 
 
 def test_render_rows_refuse_an_unknown_pattern_with_the_module_message():

@@ -1,0 +1,237 @@
+"""The live frame loop: a clock gives the pip, the pip gives the points, and every output
+sends each frame. Outputs fail apart: a send that the network refuses for a while is
+counted, reported at most once a second and tried again on the next frame; an output that
+cannot go on stops the show, after the others have blacked out."""
+
+from __future__ import annotations
+
+import math
+import sys
+import time
+from dataclasses import dataclass, field
+from typing import Callable, Mapping, Protocol, Sequence, TextIO
+
+from ._net import describe, is_transient
+from .dmx import UNIVERSE_SIZE, DmxFixture, DmxSender
+from .frame import Frame, Point
+from .osc import OscSender
+
+REPORT_INTERVAL = 1.0            # seconds between two reports of one output's failures
+
+
+class Output(Protocol):
+    """Where frames go. ``send`` raises ``OSError`` when the network refuses a frame;
+    ``blackout`` leaves every light it drives dark; ``close`` ends it for good."""
+
+    name: str
+
+    def send(self, frame: Frame) -> None: ...
+    def blackout(self) -> None: ...
+    def close(self) -> None: ...
+
+
+class PrintOutput:
+    """Seconds, pip and every point's x, y and z, one line a frame."""
+
+    def __init__(self, stream: TextIO, name: str = "standard output") -> None:
+        self.stream, self.name = stream, name
+
+    def send(self, frame: Frame) -> None:
+        cells = " ".join(f"{name} {p.x:+.4f} {p.y:+.4f} {p.z:+.4f}"
+                         for name, p in frame.points.items())
+        self.stream.write(f"{frame.seconds:9.3f} {frame.pip:8d}  {cells}\n")
+        self.stream.flush()
+
+    def blackout(self) -> None:
+        pass
+
+    def close(self) -> None:
+        pass
+
+
+class OscOutput:
+    """Every frame as OSC bundles, one message a point."""
+
+    def __init__(self, sender: OscSender) -> None:
+        self.sender = sender
+        host = f"[{sender.host}]" if ":" in sender.host else sender.host
+        self.name = f"OSC {host}:{sender.port}"
+
+    def send(self, frame: Frame) -> None:
+        self.sender.send_frame(frame.points)
+
+    def blackout(self) -> None:
+        pass                      # OSC carries positions, not light
+
+    def close(self) -> None:
+        self.sender.close()
+
+
+class DmxOutput:
+    """Moving heads on sACN universes: ``patch`` maps a universe to its fixtures, each with
+    the name of the point that drives it."""
+
+    def __init__(self, sender: DmxSender,
+                 patch: Mapping[int, Sequence[tuple[str, DmxFixture]]]) -> None:
+        self.sender, self.patch = sender, patch
+        universes = ",".join(map(str, patch))
+        where = f"to {sender.destination}" if sender.destination else "(multicast)"
+        self.name = f"sACN universe{'s' if len(patch) > 1 else ''} {universes} {where}"
+
+    def send(self, frame: Frame) -> None:
+        failure: OSError | None = None
+        for universe, fixtures in self.patch.items():
+            data = bytearray(UNIVERSE_SIZE)
+            for name, fixture in fixtures:
+                fixture.write(frame.points[name], data)
+            try:
+                self.sender.send(universe, data)
+            except OSError as error:       # the other universes still get their frame
+                failure = failure or error
+        if failure is not None:
+            raise failure
+
+    def blackout(self) -> None:
+        self.sender.blackout()
+
+    def close(self) -> None:
+        self.sender.stop()
+
+
+class OutputFailed(Exception):
+    """An output met an error that a later frame cannot get past."""
+
+    def __init__(self, output: Output, error: BaseException) -> None:
+        super().__init__(f"{output.name}: {describe(error)}")
+        self.output, self.error = output, error
+
+
+@dataclass
+class OutputState:
+    """What the player knows of one output's sending."""
+
+    output: Output
+    sent: int = 0                 # frames sent
+    failed: int = 0               # frames whose send failed
+    failing: int = 0              # failed frames since the last one that went out
+    last_error: str | None = None
+    _reported: float = field(default=-math.inf, repr=False)
+    _told: bool = field(default=False, repr=False)   # this run of failures was reported
+
+
+@dataclass
+class Result:
+    """How a show ended."""
+
+    frames: int = 0
+    dropped: int = 0              # frames skipped because the loop fell behind
+    outputs: list[OutputState] = field(default_factory=list)
+    failure: str | None = None    # why the show stopped early, if it did
+    error: BaseException | None = None   # the output error that stopped it, if one did
+
+
+class Player:
+    """Plays frames at ``fps`` until ``seconds`` have passed, the pip reaches ``end_pip``, a
+    time source fails or an output fails for good.
+
+    ``pip_of`` maps a time to a pip: the seconds since the start, or with ``absolute`` the
+    clock's own time (a MIDI clock follower's). ``points_at`` maps a pip to the points of a
+    frame. ``source_failure`` is asked every frame whether the time source died.
+    Whatever ends the loop, an exception or Ctrl-C included, every output blacks out and
+    closes; a failure there is reported and does not stop the others.
+    """
+
+    def __init__(self, pip_of: Callable[[float], int],
+                 points_at: Callable[[int], Mapping[str, Point]], outputs: Sequence[Output],
+                 *, fps: float, seconds: float | None = None, end_pip: int | None = None,
+                 absolute: bool = False, source_failure: Callable[[], str | None] | None = None,
+                 report: Callable[[str], None] | None = None,
+                 clock: Callable[[], float] = time.monotonic,
+                 sleep: Callable[[float], None] = time.sleep) -> None:
+        if not (math.isfinite(fps) and fps > 0):
+            raise ValueError(f"fps must be a positive number, not {fps!r}")
+        self.pip_of, self.points_at = pip_of, points_at
+        self.fps, self.seconds, self.end_pip, self.absolute = fps, seconds, end_pip, absolute
+        self.source_failure = source_failure
+        self.report = report or _stderr
+        self.clock, self.sleep = clock, sleep
+        self.result = Result(outputs=[OutputState(output) for output in outputs])
+
+    def run(self) -> Result:
+        """Play the show; returns how it ended (also kept as ``result``)."""
+        try:
+            self._loop()
+        except OutputFailed as failed:
+            self.result.failure, self.result.error = str(failed), failed.error
+        finally:
+            self._shut_down()
+        return self.result
+
+    def _loop(self) -> None:
+        result = self.result
+        period = 1.0 / self.fps
+        start = self.clock()
+        deadline = math.inf if self.seconds is None else start + self.seconds
+        due = start
+        while True:
+            now = self.clock()
+            if now >= deadline:
+                return
+            failure = self.source_failure() if self.source_failure else None
+            if failure is not None:
+                result.failure = failure
+                return
+            pip = self.pip_of(now if self.absolute else now - start)
+            if self.end_pip is not None and pip >= self.end_pip:
+                return
+            frame = Frame(now - start, pip, self.points_at(pip))
+            for state in result.outputs:
+                self._send(state, frame, now)
+            result.frames += 1
+            due += period
+            if due < now:                 # fell behind: drop the missed frames, keep the grid
+                missed = (now - due) // period + 1
+                result.dropped += int(missed)
+                due += missed * period
+            self.sleep(max(0.0, min(due, deadline) - self.clock()))
+
+    def _send(self, state: OutputState, frame: Frame, now: float) -> None:
+        try:
+            state.output.send(frame)
+        except Exception as error:
+            if not is_transient(error):
+                raise OutputFailed(state.output, error) from error
+            state.failed += 1
+            state.failing += 1
+            state.last_error = describe(error)
+            if now - state._reported >= REPORT_INTERVAL:
+                state._reported = now
+                state._told = True
+                self.report(f"{state.output.name}: send failed ({state.last_error}); "
+                            f"{_frames(state.failed)} failed so far, trying every frame")
+            return
+        state.sent += 1
+        # A recovery is news after a reported run of failures, not after each lone one
+        # (a receiver that is not listening refuses every other datagram).
+        if state._told and state.failing > 1:
+            self.report(f"{state.output.name}: sending again after "
+                        f"{_frames(state.failing)} failed")
+        state.failing = 0
+        state._told = False
+
+    def _shut_down(self) -> None:
+        for step in ("blackout", "close"):
+            for state in self.result.outputs:
+                try:
+                    getattr(state.output, step)()
+                except Exception as error:
+                    self.report(f"{state.output.name}: {step} failed ({describe(error)})")
+
+
+def _frames(count: int) -> str:
+    return f"{count} frame{'' if count == 1 else 's'}"
+
+
+def _stderr(text: str) -> None:
+    if sys.stderr is not None:
+        print(text, file=sys.stderr, flush=True)
