@@ -79,10 +79,17 @@ class SacnLog:
         self.receiver.stop()
 
 
+def without_preload(env):
+    """``env`` for a program of the system's: the sanitizer runtimes that a sanitized test
+    run preloads are for Python and the module, and would report the program's own leaks."""
+    return {k: v for k, v in env.items() if k != "LD_PRELOAD"}
+
+
 def in_namespace(code, env, timeout=60):
     """Run Python ``code`` in a network namespace of its own, its loopback up and carrying
     multicast, so that nothing it sends can leave the machine; returns what it prints as
-    JSON. Skips where no namespace can be made (unshare -n needs root)."""
+    JSON. Skips where no namespace can be made (unshare -n needs root). The code finds
+    ``without_preload`` defined, for the system programs it runs."""
     import json
     import shutil
     import subprocess
@@ -92,13 +99,18 @@ def in_namespace(code, env, timeout=60):
 
     if not shutil.which("unshare") or not shutil.which("ip"):
         pytest.skip("unshare and ip (util-linux, iproute2) are needed for a network namespace")
-    probe = subprocess.run(["unshare", "-n", "true"], capture_output=True, text=True)
+    probe = subprocess.run(["unshare", "-n", "true"], capture_output=True, text=True,
+                           env=without_preload(env))
     if probe.returncode:
         pytest.skip(f"cannot make a network namespace here: {probe.stderr.strip()}")
     setup = ("ip link set lo up && ip link set lo multicast on && "
              "ip route add 224.0.0.0/4 dev lo")
-    done = subprocess.run(["unshare", "-n", "--", "sh", "-c", f'{setup} && exec "$0" -c "$1"',
-                           sys.executable, code], env=env, capture_output=True, text=True,
+    code = ("import os\nwithout_preload = {k: v for k, v in os.environ.items() "
+            "if k != 'LD_PRELOAD'}\n" + code)
+    done = subprocess.run(["unshare", "-n", "--", "sh", "-c",
+                           f'{setup} && LD_PRELOAD="$2" exec "$0" -c "$1"',
+                           sys.executable, code, env.get("LD_PRELOAD", "")],
+                          env=without_preload(env), capture_output=True, text=True,
                           timeout=timeout)
     assert done.returncode == 0, done.stderr
     return json.loads(done.stdout)

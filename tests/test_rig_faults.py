@@ -18,7 +18,7 @@ import kinetrope
 from kinetrope_rig import TempoMap, render
 from kinetrope_rig.offline import periods
 from kinetrope_rig.player import Player
-from rig_helpers import in_namespace, write_midi
+from rig_helpers import in_namespace, without_preload, write_midi
 from test_rig_cli import ENV, RUN_TIMEOUT, rig, running
 
 # Two multicast listeners (sACN universe 1 and OSC), then `play`; the multicast route goes
@@ -53,10 +53,12 @@ ROUTE_FLAP = textwrap.dedent("""
                 arrived["osc"].append((now, True, True))
         first = arrived["dmx"][0][0] if arrived["dmx"] else None
         if down is None and first is not None and now - first > 0.5:
-            subprocess.run(["ip", "route", "del", "224.0.0.0/4", "dev", "lo"], check=True)
+            subprocess.run(["ip", "route", "del", "224.0.0.0/4", "dev", "lo"], check=True,
+                           env=without_preload)
             down = now
         if down is not None and up is None and now - down > 0.3:
-            subprocess.run(["ip", "route", "add", "224.0.0.0/4", "dev", "lo"], check=True)
+            subprocess.run(["ip", "route", "add", "224.0.0.0/4", "dev", "lo"], check=True,
+                           env=without_preload)
             up = now
         if not ready and play.poll() is not None:
             break
@@ -90,7 +92,8 @@ def test_a_route_that_goes_away_and_comes_back_costs_only_the_frames_between():
 
 NO_ROUTE = textwrap.dedent("""
     import json, subprocess, sys
-    subprocess.run(["ip", "route", "del", "224.0.0.0/4", "dev", "lo"], check=True)
+    subprocess.run(["ip", "route", "del", "224.0.0.0/4", "dev", "lo"], check=True,
+                   env=without_preload)
     done = [subprocess.run([sys.executable, "-m", "kinetrope_rig", "play", "circle", "--bpm",
                             "120", "--seconds", "5", *args], capture_output=True, text=True)
             for args in (["--dmx", "1"], ["--osc", "239.255.7.7:9000"])]
@@ -176,7 +179,8 @@ def test_a_slow_frame_rate_stops_at_the_time_limit():
                                                (signal.SIGINT, 130, "interrupted"),
                                                (signal.SIGTERM, 143, "terminated")])
 def test_a_clock_on_standard_input_ends_cleanly(sig, status, word):
-    silent = subprocess.Popen(["sleep", "30"], stdout=subprocess.PIPE)
+    silent = subprocess.Popen(["sleep", "30"], stdout=subprocess.PIPE,
+                              env=without_preload(os.environ))
     try:
         with running("play", "circle", "--midi-clock", "-", "--seconds", 1.5,
                      stdin=silent.stdout) as proc:
