@@ -7,7 +7,7 @@ arithmetic, then moves the value by a fixed transform::
     2. mirror, then size, then rotate (x-y plane), then offset, then clamp to -1..1
 
 A ``Fan`` runs one effect on ``count`` members, each a whole number of pips behind the
-first by the rules of a lighting console's effect engine (spread, order, wings, blocks,
+effect by the rules of a lighting console's effect engine (spread, order, wings, blocks,
 groups). ``Fan.frame`` gives every member at once from a table of one source period, bit
 for bit what ``Fan.at`` gives member by member.
 
@@ -53,7 +53,7 @@ class Source(Protocol):
     def sample(self, pip: int, /) -> Any: ...
 
 
-def exact(value: object, argument: str) -> Fraction:
+def _exact(value: object, argument: str) -> Fraction:
     """``value`` as an exact ``Fraction``, or a ``ValueError`` naming ``argument``."""
     if isinstance(value, numbers.Rational) and not isinstance(value, bool):
         return Fraction(int(value.numerator), int(value.denominator))
@@ -72,18 +72,20 @@ def exact(value: object, argument: str) -> Fraction:
                      f"(0.5, 0.25); not {value!r}")
 
 
-def _whole(value: object, argument: str, low: int, high: int | None = None) -> int:
+def _whole(value: object, argument: str, low: int | None = None,
+           high: int | None = None) -> int:
     """``value`` as an ``int`` within ``low..high``, or a ``ValueError`` naming ``argument``."""
-    allowed = f"{low}..{high}" if high is not None else f"{low} or more"
     if not isinstance(value, bool):
         try:
             number = operator.index(value)  # type: ignore[arg-type]
         except TypeError:
             pass
         else:
-            if number >= low and (high is None or number <= high):
+            if (low is None or number >= low) and (high is None or number <= high):
                 return number
-    raise ValueError(f"{argument} must be a whole number {allowed}, not {value!r}")
+    allowed = ("" if low is None else f" {low}..{high}" if high is not None
+               else f" {low} or more")
+    raise ValueError(f"{argument} must be a whole number{allowed}, not {value!r}")
 
 
 def _real(value: object, argument: str) -> float:
@@ -229,11 +231,11 @@ class Effect:
                  mirror: str | Sequence[bool] = "", clamp: bool = True) -> None:
         self._source = source
         self._sample, self._source_period = _resolve(source, library, period)
-        self._rate = exact(rate, "rate")
+        self._rate = _exact(rate, "rate")
         if self._rate <= 0:
             raise ValueError(f"rate must be above 0, not {rate!r}")
-        self._shift = _whole(shift, "shift", -(1 << 62), 1 << 62)
-        self._phase = exact(phase, "phase")
+        self._shift = _whole(shift, "shift")
+        self._phase = _exact(phase, "phase")
         if self._phase and self._source_period is None:
             raise ValueError("phase needs the source's period: give period= for a source "
                              "without period_pips")
@@ -433,8 +435,8 @@ class Fan:
     ``effect`` may also be anything ``Effect`` takes as its source.
     """
 
-    __slots__ = ("_effect", "_period", "_count", "_spread", "_order", "_wings", "_blocks", "_groups",
-                 "_seed", "_delays", "_frame")
+    __slots__ = ("_effect", "_period", "_count", "_spread", "_order", "_wings", "_blocks",
+                 "_groups", "_seed", "_delays", "_frame")
 
     def __init__(self, effect: Effect | str | Source, count: int, *, spread: Exact = 1,
                  order: str = "forward", wings: int = 1, blocks: int = 1, groups: int = 1,
@@ -446,7 +448,7 @@ class Fan:
                              "source without period_pips")
         self._period = period
         self._count = _whole(count, "count", 1)
-        self._spread = exact(spread, "spread")
+        self._spread = _exact(spread, "spread")
         if self._spread < 0:
             raise ValueError(f"spread must be 0 or more, not {spread!r}")
         if order not in ORDERS:
@@ -454,7 +456,7 @@ class Fan:
         if seed is not None and order != "shuffle":
             raise ValueError("seed applies only to order='shuffle'")
         self._order = order
-        self._seed = _whole(0 if seed is None else seed, "seed", -(1 << 63), _MASK64)
+        self._seed = _whole(0 if seed is None else seed, "seed")
         self._wings = _whole(wings, "wings", 1, self._count)
         self._blocks = _whole(blocks, "blocks", 1, self._count)
         self._groups = _whole(groups, "groups", 1, self._count)

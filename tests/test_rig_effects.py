@@ -92,7 +92,8 @@ def test_sources_of_every_kind():
     assert by_name.period == 2 and by_name.at(0) == (-0.5, 0.25, 0.0)
     assert Effect(user).at(-1) == by_name.at(0)
     assert Effect("helix").at(-3) == kinetrope.helix(-3).as_tuple()
-    assert Effect("lfo_breathe", library=library).at(5) == kinetrope.sample("lfo_breathe", 5).as_tuple()
+    breathe = kinetrope.sample("lfo_breathe", 5).as_tuple()
+    assert Effect("lfo_breathe", library=library).at(5) == breathe
     bare = Effect(Wave(), rate=2)
     assert bare.period is None and bare.at(-3) == Wave().sample(-6)
     assert Effect(Wave(), period=10, phase="1/2").at(0) == Wave().sample(5)
