@@ -1,16 +1,18 @@
-"""kinetrope in a live rig: tempo from MIDI files and MIDI clock, motion out over OSC and
-DMX (sACN), and offline rendering to CSV.
+"""kinetrope in a live rig: tempo from MIDI files and MIDI clock, motion shaped by shapes,
+effects and fans, out over OSC and DMX (sACN), and offline rendering to CSV.
 
-The optional libraries (``mido``, ``python-osc``, ``sacn``) are imported only by the
+The optional libraries (``mido``, ``python-osc``, ``sacn``, ``numpy``) are imported only by the
 features that use them; install them with ``pip install kinetrope[rig]``.
 """
 
 from ._optional import MissingDependency
 from .clock import ClockFollower, follow_port, follow_stream
 from .dmx import DmxFixture, DmxSender
+from .effects import Effect, Fan
+from .motions import Motions
 from .osc import OscSender
 from .offline import render
 from .tempo import TempoMap
 
-__all__ = ["ClockFollower", "DmxFixture", "DmxSender", "MissingDependency", "OscSender",
-           "TempoMap", "follow_port", "follow_stream", "render"]
+__all__ = ["ClockFollower", "DmxFixture", "DmxSender", "Effect", "Fan", "MissingDependency",
+           "Motions", "OscSender", "TempoMap", "follow_port", "follow_stream", "render"]

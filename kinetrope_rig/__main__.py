@@ -6,6 +6,7 @@ import argparse
 import contextlib
 import math
 import os
+import re
 import signal
 import stat
 import sys
@@ -18,8 +19,10 @@ import kinetrope
 from ._net import describe, parse_host, parse_port
 from ._optional import MissingDependency
 from .clock import ClockFollower, follow_port, follow_stream
-from .dmx import UNIVERSE_SIZE, DmxFixture, DmxSender
-from .offline import FPS_RANGE, MAX_FRAMES, Patterns, planned_frames, render
+from .dmx import DIMMER_CHANNEL, UNIVERSE_SIZE, DmxFixture, DmxSender
+from .effects import ORDERS, Effect, Fan
+from .motions import Motion, Motions
+from .offline import FPS_RANGE, MAX_FRAMES, planned_frames, render
 from .osc import OscSender
 from .player import DmxOutput, OscOutput, Output, Player, PrintOutput, Result
 from .tempo import TempoMap
@@ -69,24 +72,19 @@ def _whole(low: int, high: int, what: str) -> Callable[[str], int]:
 
 _channel = _whole(1, UNIVERSE_SIZE, "a channel")
 _count = _whole(1, 10**12, "a frame count")
-# argparse takes "-inf" or "-1e3" after an option for another option; glue such a value to
-# its option so that it is read, and refused if it must be.
-_NUMERIC_OPTIONS = ("--pan-swing", "--tilt-swing", "--pan-travel", "--tilt-travel", "--bpm",
-                    "--fps", "--seconds", "--beats", "--start", "--max-frames")
+# argparse takes "-inf", "-1e3" or "-0.5,0,0" after an option for another option; glue such
+# a value to its option so that it is read, and refused if it must be.
+_NEGATIVE = re.compile(r"-(\d|\.\d|inf|nan)", re.IGNORECASE)
 
 
 def _glue_numbers(argv: Sequence[str]) -> list[str]:
     glued: list[str] = []
     for arg in argv:
-        if glued and glued[-1] in _NUMERIC_OPTIONS and arg.startswith("-"):
-            try:
-                float(arg)
-            except ValueError:
-                pass
-            else:
-                glued[-1] = f"{glued[-1]}={arg}"
-                continue
-        glued.append(arg)
+        if glued and glued[-1].startswith("--") and "=" not in glued[-1] \
+                and _NEGATIVE.match(arg):
+            glued[-1] = f"{glued[-1]}={arg}"
+        else:
+            glued.append(arg)
     return glued
 
 
@@ -115,11 +113,50 @@ def universe_host(text: str) -> tuple[int, str | None]:
                          "IP address or host name") from None
 
 
-def _patterns(names: Sequence[str]) -> Patterns:
+_EFFECT_OPTIONS = ("rate", "shift", "phase", "size", "offset", "rotate", "mirror")
+_FAN_OPTIONS = ("spread", "order", "wings", "blocks", "groups", "seed")
+
+
+def _numbers(text: str, key: str) -> float | tuple[float, ...]:
+    """"0.5" as one number, "1,0.5,0" as three."""
     try:
-        return Patterns(names)
-    except ValueError as error:          # the module's own "Unknown kinetrope rudiment: ..."
+        values = tuple(float(part) for part in text.split(","))
+    except ValueError:
+        raise UsageError(f"--{key} must be numbers separated by commas, not {text!r}") from None
+    return values[0] if len(values) == 1 else values
+
+
+def _motions(args: argparse.Namespace) -> Motions:
+    """The patterns named, each shaped by the effect options and fanned by --fan."""
+    effect = {key: getattr(args, key) for key in _EFFECT_OPTIONS
+              if getattr(args, key) is not None}
+    fan = {key: getattr(args, key) for key in _FAN_OPTIONS if getattr(args, key) is not None}
+    if fan and args.fan is None:
+        verb = "shapes" if len(fan) == 1 else "shape"
+        raise UsageError(f"--{', --'.join(fan)} {verb} a fan: give --fan N as well")
+    for key in ("size", "offset", "rotate"):
+        if key in effect:
+            effect[key] = _numbers(effect[key], key)
+    for key in ("shift", "wings", "blocks", "groups", "seed"):
+        for given in (effect, fan):
+            if key in given:
+                given[key] = _integer(given[key], key)
+    motions: list[Motion] = []
+    try:
+        for name in args.patterns:
+            if args.fan is not None:
+                motions.append(Fan(Effect(name, **effect), args.fan, **fan))
+            else:
+                motions.append(Effect(name, **effect) if effect else name)
+        return Motions(motions)
+    except ValueError as error:  # the module's own "Unknown kinetrope rudiment: ..." too
         raise UsageError(str(error)) from None
+
+
+def _integer(text: str, key: str) -> int:
+    if not re.fullmatch(r"[+-]?[0-9]+", text, re.ASCII):
+        raise UsageError(f"--{key} must be a whole number, not {text!r}")
+    return int(text)
 
 
 def _load_midi(path: str) -> TempoMap:
@@ -154,11 +191,12 @@ def _clock_source(port: str, stack: contextlib.ExitStack) -> ClockFollower:
 
 def _dmx_output(args: argparse.Namespace, names: Sequence[str],
                 stack: contextlib.ExitStack) -> DmxOutput:
+    """One moving head per point, at consecutive addresses."""
     universe, host = universe_host(args.dmx)
     try:
         fixtures = [DmxFixture(1, pan_travel=args.pan_travel, tilt_travel=args.tilt_travel,
                                pan_swing=args.pan_swing, tilt_swing=args.tilt_swing,
-                               dimmer_channel=4 if args.dimmer else None)]
+                               dimmer_channel=DIMMER_CHANNEL if args.dimmer else None)]
     except ValueError as error:
         raise UsageError(str(error)) from None
     footprint = fixtures[0].footprint
@@ -187,7 +225,7 @@ def _osc_output(args: argparse.Namespace, stack: contextlib.ExitStack) -> OscOut
 
 
 def play(args: argparse.Namespace) -> int:
-    patterns = _patterns(args.patterns)
+    motions = _motions(args)
     limit = args.seconds
     with contextlib.ExitStack() as stack:
         follower: ClockFollower | None = None
@@ -208,9 +246,9 @@ def play(args: argparse.Namespace) -> int:
         if args.osc:
             outputs.append(_osc_output(args, stack))
         if args.dmx:
-            outputs.append(_dmx_output(args, patterns.names, stack))
+            outputs.append(_dmx_output(args, motions.labels, stack))
         end_pip = None if args.beats is None else round(args.beats * kinetrope.PIPS_PER_BEAT)
-        player = Player(pip_of, patterns.points, outputs, fps=args.fps, seconds=limit,
+        player = Player(pip_of, motions.points, outputs, fps=args.fps, seconds=limit,
                         end_pip=end_pip, absolute=follower is not None,
                         source_failure=None if follower is None else lambda: follower.failure)
         result = player.run()
@@ -282,7 +320,7 @@ def _file_for(path: str) -> Iterator[tuple[TextIO, bool]]:
 
 
 def render_command(args: argparse.Namespace) -> int:
-    patterns = _patterns(args.patterns)
+    motions = _motions(args)
     tempo = _load_midi(args.midi)
     try:
         total = planned_frames(tempo, args.fps, None, args.max_frames)
@@ -294,7 +332,7 @@ def render_command(args: argparse.Namespace) -> int:
         if sys.stdout is None:
             raise UsageError("-o -: standard output is closed")
         try:
-            render(tempo, patterns.names, args.fps, sys.stdout, progress=progress,
+            render(tempo, motions, args.fps, sys.stdout, progress=progress,
                    max_frames=args.max_frames)
             sys.stdout.flush()
         except BrokenPipeError:
@@ -305,7 +343,7 @@ def render_command(args: argparse.Namespace) -> int:
     try:
         with _file_for(args.output) as (out, replaced):
             try:
-                render(tempo, patterns.names, args.fps, out, progress=progress,
+                render(tempo, motions, args.fps, out, progress=progress,
                        max_frames=args.max_frames)
                 out.flush()
             except OSError as error:
@@ -319,6 +357,33 @@ def render_command(args: argparse.Namespace) -> int:
 
 
 # -- entry --------------------------------------------------------------------------------
+
+def _shaping_options(parser: argparse.ArgumentParser) -> None:
+    shape = parser.add_argument_group(
+        "shaping", "Each pattern runs as an effect with these, applied in this order: "
+                   "sampled at floor(pip * RATE) + SHIFT + floor(PHASE * period), then "
+                   "mirrored, sized, rotated and offset, and kept within -1..1.")
+    shape.add_argument("--rate", metavar="R", help="speed factor, exact: 2, 1/2, 0.75")
+    shape.add_argument("--shift", metavar="PIPS", help="a shift in whole pips")
+    shape.add_argument("--phase", metavar="CYCLES", help="a phase in cycles: 1/4, 0.5")
+    shape.add_argument("--size", metavar="S|X,Y,Z", help="a size, or one per axis")
+    shape.add_argument("--offset", metavar="X,Y,Z", help="added to each axis")
+    shape.add_argument("--rotate", metavar="DEG", help="degrees, in the x-y plane")
+    shape.add_argument("--mirror", metavar="AXES", help="axes to mirror: x, xy, ...")
+    fan = parser.add_argument_group(
+        "fan", "--fan N runs each pattern on N points (N moving heads at consecutive "
+               "addresses with --dmx), each a little later than the last.")
+    fan.add_argument("--fan", type=_whole(1, UNIVERSE_SIZE, "a count"), metavar="N",
+                     help="how many points each pattern fans out to")
+    fan.add_argument("--spread", metavar="S", help="the part of a period laid across the "
+                                                   "fan (default 1)")
+    fan.add_argument("--order", choices=ORDERS, help="the order of the phases (default "
+                                                     "forward)")
+    fan.add_argument("--wings", metavar="N", help="mirrored parts (default 1)")
+    fan.add_argument("--blocks", metavar="N", help="neighbours sharing a phase (default 1)")
+    fan.add_argument("--groups", metavar="N", help="groups repeating the phases (default 1)")
+    fan.add_argument("--seed", metavar="N", help="the seed of --order shuffle")
+
 
 def build_parser() -> argparse.ArgumentParser:
     parser = argparse.ArgumentParser(
@@ -363,6 +428,7 @@ def build_parser() -> argparse.ArgumentParser:
                              help="tilt degrees for y = ±1 around the centre")
     play_parser.add_argument("--dimmer", action="store_true",
                              help="a fifth channel per fixture: dimmer from z")
+    _shaping_options(play_parser)
     play_parser.add_argument("--print", action="store_true",
                              help="print seconds, pip and every pattern's x y z per frame")
     play_parser.add_argument("--fps", type=_fps, default=60.0, help="frames per second")
@@ -379,6 +445,7 @@ def build_parser() -> argparse.ArgumentParser:
                                help="rudiment or catalogue pattern names")
     render_parser.add_argument("--midi", metavar="FILE", required=True,
                                help="the MIDI file whose tempo map and length to use")
+    _shaping_options(render_parser)
     render_parser.add_argument("--fps", type=_fps, default=60.0, help="frames per second")
     render_parser.add_argument("--max-frames", type=_count, default=MAX_FRAMES, metavar="N",
                                help="refuse, before writing anything, a render of more "

@@ -17,6 +17,7 @@ from .frame import Point
 
 UNIVERSE_SIZE = 512
 SACN_PORT = 5568
+DIMMER_CHANNEL = 4              # a head's dimmer, after its pan and tilt pairs
 BLACKOUT_SPACING = 0.02          # seconds between blackout packets, whatever the frame rate
 _FULL16 = 0xFFFF
 # Where a data packet's sequence number and option flags sit, and the header's length.

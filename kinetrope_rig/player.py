@@ -170,6 +170,7 @@ class Player:
     def _loop(self) -> None:
         result = self.result
         period = 1.0 / self.fps
+        self.points_at(0)        # tables that motions build on first use: before the clock
         start = self.clock()
         deadline = math.inf if self.seconds is None else start + self.seconds
         due = start

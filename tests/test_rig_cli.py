@@ -9,12 +9,14 @@ import socket
 import subprocess
 import sys
 import time
+from fractions import Fraction
 from pathlib import Path
 
 import pytest
 
 import kinetrope
 from kinetrope_rig import TempoMap, render
+from kinetrope_rig.effects import Effect, Fan
 from rig_helpers import TIMEOUT, SacnLog, write_midi
 
 ROOT = Path(__file__).resolve().parent.parent
@@ -142,6 +144,36 @@ def test_render_writes_what_the_library_renders(song, tmp_path):
     assert table[0][:4] == ["frame", "seconds", "pip", "circle_x"] and len(table) == 46
 
 
+def test_a_fan_drives_heads_at_consecutive_addresses():
+    with SacnLog(9) as log:
+        with running("play", "circle", "--rate", "1/2", "--size", 0.5, "--fan", 8, "--spread",
+                     1, "--wings", 2, "--bpm", 128, "--dmx", "9@127.0.0.1",
+                     "--seconds", 30) as proc:
+            log.wait_for(lambda log: len([f for f in log.frames if any(f)]) > 5, timeout=30)
+            proc.send_signal(signal.SIGINT)
+            proc.communicate(timeout=RUN_TIMEOUT)
+    lit = [frame for frame in log.frames if any(frame)]
+    heads = [[frame[4 * i:4 * i + 4] for i in range(8)] for frame in lit]
+    assert all(not any(frame[32:]) for frame in lit)
+    # Two wings of four: heads 0 and 7, 1 and 6, ... move alike; one wing's heads do not.
+    assert all(h[i] == h[7 - i] for h in heads for i in range(4))
+    assert all(len({bytes(h[i]) for i in range(4)}) == 4 for h in heads)
+
+
+def test_render_writes_a_fan_member_by_member(song, tmp_path):
+    out = tmp_path / "fan.csv"
+    done = rig("render", "helix", "--rate", "3/7", "--phase", "1/4", "--fan", 4, "--order",
+               "reverse", "--midi", song, "--fps", 30, "-o", out)
+    assert done.returncode == 0, done.stderr
+    table = list(csv.reader(io.StringIO(out.read_text())))
+    assert table[0][3:7] == ["helix_1_x", "helix_1_y", "helix_1_z", "helix_2_x"]
+    fan = Fan(Effect("helix", rate=Fraction(3, 7), phase=Fraction(1, 4)), 4, order="reverse")
+    for line in table[1:]:
+        pip = int(line[2])
+        expected = [v for m in range(4) for v in fan.effect.at(pip - fan.delays[m])]
+        assert [float(v) for v in line[3:]] == expected
+
+
 def test_render_to_a_closed_pipe_ends_quietly(tmp_path):
     long_song = write_midi(tmp_path / "long.mid", 96, [[]], beats=600)   # five minutes
     with running("render", "circle", "bounce", "helix", "--midi", long_song, "-o", "-",
@@ -172,6 +204,9 @@ def test_render_to_a_closed_pipe_ends_quietly(tmp_path):
     (["play", "circle", "--bpm", 120, "--dmx", "7@127.0.0.1", "--start", 510],
      "a fixture needs 4 channels each from channel 510: channels 510..513, past the end"),
     (["play", "circle", "--bpm", 0], "must be a positive number"),
+    (["play", "circle", "--bpm", 120, "--wings", 2], "--wings shapes a fan: give --fan N"),
+    (["play", "circle", "--bpm", 120, "--rate", "1/0"], "rate must be an exact number"),
+    (["render", "circle", "--midi", "{song}", "-o", "-", "--size", "x"], "--size must be"),
     (["play", "circle", "--bpm", 120, "--osc", "127.0.0.1:²"], "malformed address"),
     (["play", "circle", "--bpm", 120, "--osc", ":٩٠٠٠"], "malformed address"),
     (["play", "circle", "--bpm", 120, "--dmx", "²@127.0.0.1"], "malformed DMX address"),

@@ -16,7 +16,7 @@ import pytest
 
 import kinetrope
 from kinetrope_rig import TempoMap, render
-from kinetrope_rig.offline import periods
+from kinetrope_rig.motions import periods
 from kinetrope_rig.player import Player
 from rig_helpers import in_namespace, without_preload, write_midi
 from test_rig_cli import ENV, RUN_TIMEOUT, rig, running

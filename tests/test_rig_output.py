@@ -15,7 +15,8 @@ from hypothesis import given
 from hypothesis import strategies as st
 
 import kinetrope
-from kinetrope_rig import DmxFixture, DmxSender, MissingDependency, OscSender, TempoMap, render
+from kinetrope_rig import (DmxFixture, DmxSender, Effect, Fan, MissingDependency, OscSender,
+                           TempoMap, render)
 from kinetrope_rig.offline import header, rows
 from rig_helpers import SacnLog, write_midi
 
@@ -265,6 +266,16 @@ def test_render_writes_a_header_and_one_exact_row_per_frame(tmp_path):
         assert [float(v) for v in line[3:]] == list(values)
     # 0.75 s is beat 1.5, where the tempo doubles: pip 96; then 256 pips a second.
     assert table[1 + 18][2] == "96" and table[1 + 24][2] == str(96 + 64)
+
+
+def test_effects_and_fans_render_under_their_labels_which_must_not_repeat():
+    out = io.StringIO()
+    render(TempoMap.constant(120), [Effect("circle", rate=2), Fan("bounce", 2)], 10.0, out,
+           frames=1)
+    assert out.getvalue().splitlines()[0].split(",")[3::3] == ["circle_x", "bounce_1_x",
+                                                               "bounce_2_x"]
+    with pytest.raises(ValueError, match="share the labels circle; give them labels"):
+        render(TempoMap.constant(120), ["circle", Effect("circle", size=0.5)], 10.0, out)
 
 
 def test_render_reports_progress_to_the_end_once():
