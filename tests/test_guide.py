@@ -31,3 +31,21 @@ def test_examples_run(document, capsys):
             exec(compile(code, f"{document.name} block {number}", "exec"), namespace)
         except Exception as error:  # report which block failed
             pytest.fail(f"block {number} failed: {error!r}\n{code}")
+
+
+def pictures():
+    for document in DOCUMENTS:
+        for target in re.findall(r"!\[[^\]]*\]\(([^)]+)\)", document.read_text(encoding="utf-8")):
+            yield document, target
+
+
+@pytest.mark.parametrize("document, target", list(pictures()),
+                         ids=lambda v: getattr(v, "name", v))
+def test_every_picture_is_there(document, target):
+    assert (document.parent / target).read_bytes().startswith(b"\x89PNG")
+
+
+def test_the_shaping_chapter_shows_every_layer():
+    shown = {target for document, target in pictures() if document.name == "guide.md"}
+    assert {"images/shapes_easings.png", "images/shapes_lfos.png", "images/shapes_figures.png",
+            "images/fan.png"} <= shown

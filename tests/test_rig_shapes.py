@@ -5,7 +5,6 @@ import math
 import random
 import re
 from fractions import Fraction as F
-from pathlib import Path
 
 import pytest
 import pytweening
@@ -14,7 +13,6 @@ import kinetrope
 from kinetrope_rig.shapes import (EASINGS, beats_of, ease, easing_curve, lfo, line, lissajous,
                                   polygon, rose)
 
-ROOT = Path(__file__).resolve().parent.parent
 OUT_OF_RANGE = "Pattern samples must be finite and within [-1, 1]"
 
 
@@ -290,8 +288,3 @@ def test_bad_input_names_the_argument(argument, build):
 def test_the_module_s_own_rules_refuse_what_it_cannot_hold(message, build):
     with pytest.raises(ValueError, match=f"^{re.escape(message)}$"):
         build()
-
-
-@pytest.mark.parametrize("image", ["shapes_easings.png", "shapes_lfos.png", "shapes_figures.png"])
-def test_the_pictures_of_the_shapes_are_in_the_docs(image):
-    assert (ROOT / "docs" / "images" / image).read_bytes().startswith(b"\x89PNG")
