@@ -229,7 +229,7 @@ def test_inline_layouts_are_validated(change, where):
 
 def test_every_problem_of_a_file_is_reported():
     channels = {"Pan": motion("Pan", end="lots"), "Tilt": {"capability": []}}
-    data = definition(channels, {"a": ["Pan", "Nothing"], "b": ["Tilt", 3]})
+    data = definition(channels, {"a": ["Pan", "Nothing\n"], "b": ["Tilt", 3]})
     with pytest.raises(DefinitionError) as caught:
         parse_definition(data, "bad.json")
     assert [line.split(": ")[1] for line in refusal_lines(caught.value, "bad.json")] == [
