@@ -55,7 +55,7 @@ def parse_port(text: str) -> int:
 
 
 def open_udp(host: str, port: int, *, multicast_ttl: int = 1,
-             bind_address: str | None = None) -> socket.socket:
+             bind_address: str | None = None, broadcast: bool = False) -> socket.socket:
     """A non-blocking UDP socket connected to ``host``:``port``.
 
     Connecting sends nothing, but it resolves the host and finds the route: an address that
@@ -68,6 +68,8 @@ def open_udp(host: str, port: int, *, multicast_ttl: int = 1,
     try:
         if bind_address is not None:
             sock.bind((bind_address, 0))
+        if broadcast and family == socket.AF_INET:
+            sock.setsockopt(socket.SOL_SOCKET, socket.SO_BROADCAST, 1)
         if family == socket.AF_INET and ipaddress.ip_address(address[0]).is_multicast:
             sock.setsockopt(socket.IPPROTO_IP, socket.IP_MULTICAST_TTL, multicast_ttl)
         sock.connect(address)

@@ -4,21 +4,20 @@
 from __future__ import annotations
 
 import math
-import socket
-import time
 import uuid
 from dataclasses import dataclass
-from types import TracebackType
-from typing import Callable, Iterable
+from typing import Iterable
 
 from ._net import open_udp, parse_host
 from ._optional import require
+from ._sender import BLACKOUT_SPACING, UNIVERSE_SIZE, UdpDmxSender
 from .frame import Point
 
-UNIVERSE_SIZE = 512
+__all__ = ["BLACKOUT_SPACING", "DIMMER_CHANNEL", "SACN_PORT", "UNIVERSE_SIZE", "DmxFixture",
+           "DmxSender"]
+
 SACN_PORT = 5568
 DIMMER_CHANNEL = 4              # a head's dimmer, after its pan and tilt pairs
-BLACKOUT_SPACING = 0.02          # seconds between blackout packets, whatever the frame rate
 _FULL16 = 0xFFFF
 # Where a data packet's sequence number and option flags sit, and the header's length.
 _SEQUENCE, _OPTIONS, _HEADER = 111, 112, 126
@@ -143,7 +142,7 @@ class DmxFixture:
             universe[channel - 1] = value
 
 
-class DmxSender:
+class DmxSender(UdpDmxSender):
     """Sends DMX universes over sACN (E1.31), on the caller's thread.
 
     With ``destination`` set (an IPv4 or IPv6 address, or a host name), every universe goes
@@ -162,35 +161,22 @@ class DmxSender:
     the last such failure in ``last_error``.
     """
 
+    protocol = "sACN"
+
     def __init__(self, universes: int | Iterable[int], destination: str | None = None, *,
                  source_name: str = "kinetrope", bind_address: str | None = None,
                  priority: int = 100, blackout_frames: int = 3) -> None:
         packets = require("sacn.messages.data_packet", "sacn", "Sending DMX over sACN")
-
-        self.universes = (universes,) if isinstance(universes, int) else tuple(universes)
-        if not self.universes:
-            raise ValueError("a sender needs at least one universe")
-        for universe in self.universes:
-            if isinstance(universe, bool) or not isinstance(universe, int) \
-                    or not 1 <= universe <= 63999:
-                raise ValueError(f"sACN universes are whole numbers 1..63999, not {universe!r}")
-        if len(set(self.universes)) != len(self.universes):
-            raise ValueError(f"universes repeat: {self.universes}")
-        if isinstance(blackout_frames, bool) or not isinstance(blackout_frames, int) \
-                or not 0 <= blackout_frames <= 100:
-            raise ValueError(f"blackout_frames must be 0..100, not {blackout_frames!r}")
-        self.blackout_frames = blackout_frames
+        super().__init__(universes, blackout_frames)
         self.destination = None if destination is None else parse_host(destination)
-        self.last_error: OSError | None = None
         cid = tuple(uuid.uuid4().bytes)
         self._heads: dict[int, bytearray] = {}
-        self._sockets: dict[int, socket.socket] = {}
         self._sequence = dict.fromkeys(self.universes, 0)
-        self._dark = True
+        self._options = 0
         try:
             for universe in self.universes:
-                packet = packets.DataPacket(cid=cid, sourceName=source_name, universe=universe,
-                                    priority=priority)
+                packet = packets.DataPacket(cid=cid, sourceName=source_name,
+                                            universe=universe, priority=priority)
                 self._heads[universe] = bytearray(packet.getBytes()[:_HEADER])
                 host = self.destination or packets.calculate_multicast_addr(universe)
                 self._sockets[universe] = open_udp(host, SACN_PORT, multicast_ttl=8,
@@ -199,99 +185,21 @@ class DmxSender:
             self._close_sockets()
             raise
 
-    @property
-    def running(self) -> bool:
-        """Whether the sender can still send (it has not been stopped)."""
-        return bool(self._sockets)
-
-    def _packet(self, universe: int, data: bytes, terminated: bool = False) -> bytes:
+    def _packet(self, universe: int, data: bytes) -> bytes:
         head = self._heads[universe]
         head[_SEQUENCE] = self._sequence[universe]
-        head[_OPTIONS] = _TERMINATED if terminated else 0
+        head[_OPTIONS] = self._options
         self._sequence[universe] = (self._sequence[universe] + 1) & 0xFF
         return bytes(head) + data
 
-    def _usable(self, universe: int) -> socket.socket:
-        if not self._sockets:
-            raise RuntimeError("the sACN sender is stopped")
-        sock = self._sockets.get(universe)
-        if sock is None:
-            raise ValueError(f"universe {universe!r} is not one of this sender's "
-                             f"universes {self.universes}")
-        return sock
-
-    def send(self, universe: int, data: bytes | bytearray | memoryview) -> None:
-        """Send ``universe``'s 512 channel values now."""
-        sock = self._usable(universe)
-        payload = bytes(data)
-        if len(payload) != UNIVERSE_SIZE:
-            raise ValueError(f"a universe holds {UNIVERSE_SIZE} values, not {len(payload)}")
-        self._dark = False
-        sock.send(self._packet(universe, payload))
-
-    def _send_all(self, data: bytes, terminated: bool = False) -> None:
-        """One packet on every universe; raises the first failure after trying them all."""
+    def _finish(self) -> None:
+        """Three packets with the stream-termination bit, as E1.31 asks."""
+        self._options = _TERMINATED
         failure: OSError | None = None
-        for universe in self.universes:
-            try:
-                self._usable(universe).send(self._packet(universe, data, terminated))
-            except OSError as error:
-                failure = failure or error
-        if failure is not None:
-            raise failure
-
-    def blackout(self) -> None:
-        """Send ``blackout_frames`` packets of zeros on every universe, 20 ms apart; raises
-        the first failed send after sending all of them."""
-        failure: OSError | None = None
-        for frame in range(self.blackout_frames):
-            if frame:
-                time.sleep(BLACKOUT_SPACING)
+        for _ in range(3):
             try:
                 self._send_all(bytes(UNIVERSE_SIZE))
             except OSError as error:
                 failure = failure or error
-        self._dark = True
         if failure is not None:
             raise failure
-
-    def stop(self) -> None:
-        """Black out, terminate the streams and close. Safe to call twice."""
-        if not self._sockets:
-            return
-        try:
-            if not self._dark:
-                self._quietly(self.blackout)
-            self._quietly(self._terminate)
-        finally:
-            self._close_sockets()
-
-    def _quietly(self, step: Callable[[], None]) -> None:
-        try:
-            step()
-        except OSError as error:
-            self.last_error = error
-
-    def _terminate(self) -> None:
-        failure: OSError | None = None
-        for _ in range(3):          # three packets with the termination bit, as E1.31 asks
-            try:
-                self._send_all(bytes(UNIVERSE_SIZE), terminated=True)
-            except OSError as error:
-                failure = failure or error
-        if failure is not None:
-            raise failure
-
-    def _close_sockets(self) -> None:
-        sockets, self._sockets = self._sockets, {}
-        for sock in sockets.values():
-            sock.close()
-
-    close = stop
-
-    def __enter__(self) -> DmxSender:
-        return self
-
-    def __exit__(self, kind: type[BaseException] | None, error: BaseException | None,
-                 trace: TracebackType | None) -> None:
-        self.stop()
