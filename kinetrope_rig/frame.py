@@ -1,9 +1,9 @@
-"""What one frame of a show is: its time, its pip and a point for every name."""
+"""What one frame of a show is: its time, its pip, a point for every name and the DMX data
+of every universe."""
 
 from __future__ import annotations
 
-from dataclasses import dataclass
-from typing import Mapping, Protocol
+from typing import Any, Mapping, NamedTuple, Protocol, Sequence
 
 
 class Point(Protocol):
@@ -17,11 +17,34 @@ class Point(Protocol):
     def z(self) -> float: ...
 
 
-@dataclass(frozen=True)
-class Frame:
-    """One frame: ``seconds`` since the show started, the ``pip`` it shows, and ``points``,
-    a point for every name in play (a pattern, or later a fixture), in a fixed order."""
+class XYZ(NamedTuple):
+    """A point with ``x``, ``y`` and ``z``, as ``kinetrope.Offset3`` has them."""
 
-    seconds: float
-    pip: int
-    points: Mapping[str, Point]
+    x: float
+    y: float
+    z: float
+
+
+class Frame:
+    """One frame: ``seconds`` since the show started, the ``pip`` it shows, ``names`` and
+    their ``values`` (one ``(x, y, z)`` each, a sequence or an array of rows), and
+    ``universes``, the 512 bytes of every DMX universe the show drives.
+
+    ``points`` maps each name to its point; it is made on first use, so outputs that only
+    send universes never pay for it.
+    """
+
+    __slots__ = ("seconds", "pip", "names", "values", "universes", "_points")
+
+    def __init__(self, seconds: float, pip: int, names: Sequence[str], values: Any,
+                 universes: Mapping[int, bytes] | None = None) -> None:
+        self.seconds, self.pip, self.names, self.values = seconds, pip, names, values
+        self.universes: Mapping[int, bytes] = universes or {}
+        self._points: dict[str, XYZ] | None = None
+
+    @property
+    def points(self) -> dict[str, XYZ]:
+        if self._points is None:
+            rows = self.values.tolist() if hasattr(self.values, "tolist") else self.values
+            self._points = {name: XYZ(*row) for name, row in zip(self.names, rows)}
+        return self._points

@@ -4,21 +4,14 @@ whole pip."""
 from __future__ import annotations
 
 import functools
-from typing import Mapping, NamedTuple, Sequence, Union
+from typing import Mapping, Sequence, Union
 
 import kinetrope
 
 from .effects import Effect, Fan
+from .frame import XYZ
 
 Motion = Union[str, Effect, Fan]
-
-
-class XYZ(NamedTuple):
-    """A point with ``x``, ``y`` and ``z``, as ``kinetrope.Offset3`` has them."""
-
-    x: float
-    y: float
-    z: float
 
 
 @functools.cache

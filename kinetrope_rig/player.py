@@ -12,8 +12,8 @@ from dataclasses import dataclass, field
 from typing import Callable, Mapping, Protocol, Sequence, TextIO
 
 from ._net import describe, is_transient
-from .dmx import UNIVERSE_SIZE, DmxFixture, DmxSender
-from .frame import Frame, Point
+from .dmx import UNIVERSE_SIZE
+from .frame import Frame
 from .osc import OscSender
 
 REPORT_INTERVAL = 1.0            # seconds between two reports of one output's failures
@@ -67,25 +67,27 @@ class OscOutput:
         self.sender.close()
 
 
-class DmxOutput:
-    """Moving heads on sACN universes: ``patch`` maps a universe to its fixtures, each with
-    the name of the point that drives it."""
+class DmxSending(Protocol):
+    """What ``DmxOutput`` needs of a sender: ``DmxSender`` and ``ArtNetSender`` have it."""
 
-    def __init__(self, sender: DmxSender,
-                 patch: Mapping[int, Sequence[tuple[str, DmxFixture]]]) -> None:
-        self.sender, self.patch = sender, patch
-        universes = ",".join(map(str, patch))
-        where = f"to {sender.destination}" if sender.destination else "(multicast)"
-        self.name = f"sACN universe{'s' if len(patch) > 1 else ''} {universes} {where}"
+    def send(self, universe: int, data: bytes) -> None: ...
+    def blackout(self) -> None: ...
+    def stop(self) -> None: ...
+
+
+class DmxOutput:
+    """A frame's universes to a DMX sender: ``routes`` maps a universe of the frame to the
+    number the sender sends it as (an Art-Net port-address counts from 0)."""
+
+    def __init__(self, sender: DmxSending, routes: Mapping[int, int], name: str) -> None:
+        self.sender, self.routes, self.name = sender, dict(routes), name
+        self._zeros = bytes(UNIVERSE_SIZE)
 
     def send(self, frame: Frame) -> None:
         failure: OSError | None = None
-        for universe, fixtures in self.patch.items():
-            data = bytearray(UNIVERSE_SIZE)
-            for name, fixture in fixtures:
-                fixture.write(frame.points[name], data)
+        for universe, sent_as in self.routes.items():
             try:
-                self.sender.send(universe, data)
+                self.sender.send(sent_as, frame.universes.get(universe, self._zeros))
             except OSError as error:       # the other universes still get their frame
                 failure = failure or error
         if failure is not None:
@@ -96,6 +98,14 @@ class DmxOutput:
 
     def close(self) -> None:
         self.sender.stop()
+
+
+def dmx_name(protocol: str, universes: Sequence[int], host: str | None) -> str:
+    """How an output is named in reports: ``sACN universe 1 to 10.0.0.20``."""
+    where = f"to {host}" if host else "(multicast)"
+    plural = "s" if len(universes) > 1 else ""
+    word = "port-address" if protocol == "Art-Net" else "universe"
+    return f"{protocol} {word}{plural} {','.join(map(str, universes))} {where}"
 
 
 class OutputFailed(Exception):
@@ -135,14 +145,14 @@ class Player:
     time source fails or an output fails for good.
 
     ``pip_of`` maps a time to a pip: the seconds since the start, or with ``absolute`` the
-    clock's own time (a MIDI clock follower's). ``points_at`` maps a pip to the points of a
+    clock's own time (a MIDI clock follower's). ``frame_at(seconds, pip)`` makes the
     frame. ``source_failure`` is asked every frame whether the time source died.
     Whatever ends the loop, an exception or Ctrl-C included, every output blacks out and
     closes; a failure there is reported and does not stop the others.
     """
 
     def __init__(self, pip_of: Callable[[float], int],
-                 points_at: Callable[[int], Mapping[str, Point]], outputs: Sequence[Output],
+                 frame_at: Callable[[float, int], Frame], outputs: Sequence[Output],
                  *, fps: float, seconds: float | None = None, end_pip: int | None = None,
                  absolute: bool = False, source_failure: Callable[[], str | None] | None = None,
                  report: Callable[[str], None] | None = None,
@@ -150,7 +160,7 @@ class Player:
                  sleep: Callable[[float], None] = time.sleep) -> None:
         if not (math.isfinite(fps) and fps > 0):
             raise ValueError(f"fps must be a positive number, not {fps!r}")
-        self.pip_of, self.points_at = pip_of, points_at
+        self.pip_of, self.frame_at = pip_of, frame_at
         self.fps, self.seconds, self.end_pip, self.absolute = fps, seconds, end_pip, absolute
         self.source_failure = source_failure
         self.report = report or _stderr
@@ -170,7 +180,7 @@ class Player:
     def _loop(self) -> None:
         result = self.result
         period = 1.0 / self.fps
-        self.points_at(0)        # tables that motions build on first use: before the clock
+        self.frame_at(0.0, 0)    # tables that motions build on first use: before the clock
         start = self.clock()
         deadline = math.inf if self.seconds is None else start + self.seconds
         due = start
@@ -185,7 +195,7 @@ class Player:
             pip = self.pip_of(now if self.absolute else now - start)
             if self.end_pip is not None and pip >= self.end_pip:
                 return
-            frame = Frame(now - start, pip, self.points_at(pip))
+            frame = self.frame_at(now - start, pip)
             for state in result.outputs:
                 self._send(state, frame, now)
             result.frames += 1
