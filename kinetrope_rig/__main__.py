@@ -11,7 +11,7 @@ import signal
 import stat
 import sys
 import tempfile
-from dataclasses import replace
+from fractions import Fraction
 from typing import Any, Callable, Iterator, Sequence, TextIO
 
 import kinetrope
@@ -19,12 +19,18 @@ import kinetrope
 from ._net import describe, parse_host, parse_port
 from ._optional import MissingDependency
 from .clock import ClockFollower, follow_port, follow_stream
-from .dmx import DIMMER_CHANNEL, UNIVERSE_SIZE, DmxFixture, DmxSender
+from .artnet import ArtNetSender
+from .dmx import DIMMER_CHANNEL, UNIVERSE_SIZE, DmxSender
 from .effects import ORDERS, Effect, Fan
+from .fixtures import inline_layout
+from .frame import Frame
 from .motions import Motion, Motions
-from .offline import FPS_RANGE, MAX_FRAMES, planned_frames, render
+from .offline import FPS_RANGE, MAX_FRAMES, planned_frames, render, render_show
 from .osc import OscSender
-from .player import DmxOutput, OscOutput, Output, Player, PrintOutput, Result
+from .patch import Aim, Patch, Placement
+from .player import (DmxOutput, DmxSending, OscOutput, Output, Player, PrintOutput, Result,
+                     dmx_name)
+from .show import Show, ShowError, ShowFrames, describe_patch, load_show
 from .tempo import TempoMap
 
 PROG = "python -m kinetrope_rig"
@@ -190,68 +196,112 @@ def _clock_source(port: str, stack: contextlib.ExitStack) -> ClockFollower:
 
 
 def _dmx_output(args: argparse.Namespace, names: Sequence[str],
-                stack: contextlib.ExitStack) -> DmxOutput:
+                stack: contextlib.ExitStack) -> tuple[DmxOutput, Patch]:
     """One moving head per point, at consecutive addresses."""
     universe, host = universe_host(args.dmx)
     try:
-        fixtures = [DmxFixture(1, pan_travel=args.pan_travel, tilt_travel=args.tilt_travel,
-                               pan_swing=args.pan_swing, tilt_swing=args.tilt_swing,
-                               dimmer_channel=DIMMER_CHANNEL if args.dimmer else None)]
+        layout = inline_layout(DIMMER_CHANNEL + 1 if args.dimmer else DIMMER_CHANNEL,
+                               pan_offset=0, tilt_offset=2,
+                               dimmer_offset=DIMMER_CHANNEL if args.dimmer else None,
+                               pan_travel=args.pan_travel, tilt_travel=args.tilt_travel)
     except ValueError as error:
         raise UsageError(str(error)) from None
-    footprint = fixtures[0].footprint
+    footprint = layout.channels
     last = args.start + len(names) * footprint - 1
-    if args.start < 1 or last > UNIVERSE_SIZE:
+    if last > UNIVERSE_SIZE:
         count = f"{len(names)} fixtures need" if len(names) > 1 else "a fixture needs"
         raise UsageError(f"{count} {footprint} channels each from channel {args.start}: "
                          f"channels {args.start}..{last}, past the end of the universe "
                          f"({UNIVERSE_SIZE})")
-    fixtures = [replace(fixtures[0], start=args.start + i * footprint)
-                for i in range(len(names))]
     try:
+        patch = Patch([Placement(name, universe, args.start + i * footprint, layout,
+                                 Aim(swing=args.pan_swing), Aim(swing=args.tilt_swing))
+                       for i, name in enumerate(names)])
         sender = stack.enter_context(DmxSender(universe, host))
     except (OSError, ValueError) as error:
         raise UsageError(f"cannot send sACN to {args.dmx}: {describe(error)}") from None
-    return DmxOutput(sender, {universe: list(zip(names, fixtures))})
+    name = dmx_name("sACN", [universe], host)
+    return DmxOutput(sender, {universe: universe}, name), patch
 
 
-def _osc_output(args: argparse.Namespace, stack: contextlib.ExitStack) -> OscOutput:
-    host, port = host_port(args.osc)
+def _osc_output(host: str, port: int, prefix: str, shown: str,
+                stack: contextlib.ExitStack) -> OscOutput:
     try:
-        sender = stack.enter_context(OscSender(host, port, prefix=args.prefix))
+        sender = stack.enter_context(OscSender(host, port, prefix=prefix))
     except (OSError, ValueError) as error:
-        raise UsageError(f"cannot send OSC to {args.osc}: {describe(error)}") from None
+        raise UsageError(f"cannot send OSC to {shown}: {describe(error)}") from None
     return OscOutput(sender)
 
 
+def _printer(outputs: list[Output], args: argparse.Namespace) -> None:
+    if args.print:
+        if sys.stdout is None:
+            raise UsageError("--print: standard output is closed")
+        outputs.append(PrintOutput(sys.stdout))
+
+
+def _levels(values: Sequence[tuple[float, float, float]]) -> list[float]:
+    """The dimmer levels of points: z from -1 to 1 as 0 to 1, as ``DmxFixture`` has it."""
+    return [(min(max(z, -1.0), 1.0) + 1.0) / 2.0 if math.isfinite(z) else 0.0
+            for _, _, z in values]
+
+
+def _pattern_frames(motions: Motions, patch: Patch | None) -> Callable[[float, int], Frame]:
+    labels = motions.labels
+
+    def frame_at(seconds: float, pip: int) -> Frame:
+        values = motions.values(pip)
+        universes = {} if patch is None else patch.universes(values, _levels(values))
+        return Frame(seconds, pip, labels, values, universes)
+    return frame_at
+
+
+def _is_show(args: argparse.Namespace) -> bool:
+    """A pattern's name is a plain identifier; anything with a dot or a slash is a file."""
+    return any(c in args.patterns[0] for c in "./" + os.sep)
+
+
 def play(args: argparse.Namespace) -> int:
+    if _is_show(args):
+        return play_show(args)
+    if not (args.midi or args.bpm or args.midi_clock):
+        raise UsageError("one of the arguments --midi --bpm --midi-clock is required")
     motions = _motions(args)
-    limit = args.seconds
     with contextlib.ExitStack() as stack:
-        follower: ClockFollower | None = None
-        pip_of: Callable[[float], int]
-        if args.midi_clock is not None:
-            follower = _clock_source(args.midi_clock, stack)
-            pip_of = follower.pip_at
-        else:
-            tempo = _load_midi(args.midi) if args.midi else TempoMap.constant(args.bpm)
-            pip_of = tempo.pip_at
-            if args.midi and limit is None and args.beats is None:
-                limit = tempo.duration
         outputs: list[Output] = []
-        if args.print:
-            if sys.stdout is None:
-                raise UsageError("--print: standard output is closed")
-            outputs.append(PrintOutput(sys.stdout))
+        _printer(outputs, args)
         if args.osc:
-            outputs.append(_osc_output(args, stack))
+            outputs.append(_osc_output(*host_port(args.osc), args.prefix, args.osc, stack))
+        patch = None
         if args.dmx:
-            outputs.append(_dmx_output(args, motions.labels, stack))
-        end_pip = None if args.beats is None else round(args.beats * kinetrope.PIPS_PER_BEAT)
-        player = Player(pip_of, motions.points, outputs, fps=args.fps, seconds=limit,
-                        end_pip=end_pip, absolute=follower is not None,
-                        source_failure=None if follower is None else lambda: follower.failure)
-        result = player.run()
+            output, patch = _dmx_output(args, motions.labels, stack)
+            outputs.append(output)
+        return _run(args, _time_source(args.midi, args.bpm, args.midi_clock, stack),
+                    _pattern_frames(motions, patch), outputs)
+
+
+def _time_source(midi: str | None, bpm: float | None, clock: str | None,
+                 stack: contextlib.ExitStack) -> tuple[Callable[[float], int], bool,
+                                                       float | None, Callable[[], str | None] | None]:
+    """``(pip_of, absolute, duration, failure)`` for a MIDI file, a tempo or a clock."""
+    if clock is not None:
+        follower = _clock_source(clock, stack)
+        return follower.pip_at, True, None, lambda: follower.failure
+    tempo = _load_midi(midi) if midi else TempoMap.constant(bpm or 120.0)
+    return tempo.pip_at, False, tempo.duration if midi else None, None
+
+
+def _run(args: argparse.Namespace, source: tuple[Callable[[float], int], bool, float | None,
+                                                 Callable[[], str | None] | None],
+         frame_at: Callable[[float, int], Frame], outputs: list[Output]) -> int:
+    pip_of, absolute, duration, failure = source
+    limit = args.seconds
+    if duration is not None and limit is None and args.beats is None:
+        limit = duration
+    end_pip = None if args.beats is None else round(args.beats * kinetrope.PIPS_PER_BEAT)
+    player = Player(pip_of, frame_at, outputs, fps=args.fps, seconds=limit,
+                    end_pip=end_pip, absolute=absolute, source_failure=failure)
+    result = player.run()
     if isinstance(result.error, BrokenPipeError):
         raise result.error                 # the reader went away: end as for render
     _say(_summary(result))
@@ -259,6 +309,85 @@ def play(args: argparse.Namespace) -> int:
         _say(f"{PROG}: stopped: {result.failure}")
         return 1
     return 0
+
+
+# -- shows ----------------------------------------------------------------------------------
+
+_PATTERN_ONLY = ("midi", "bpm", "midi_clock", "osc", "dmx", "dimmer") + _EFFECT_OPTIONS + \
+    _FAN_OPTIONS + ("fan",)
+
+
+def _load_show(args: argparse.Namespace, allowed: Sequence[str] = ()) -> Show:
+    if len(args.patterns) > 1:
+        raise UsageError("give one show file, or pattern names")
+    given = [key for key in _PATTERN_ONLY if key not in allowed
+             and getattr(args, key, None) not in (None, False)]
+    if given:
+        raise UsageError(f"{args.patterns[0]}: the show sets its own tempo, outputs and "
+                         f"effects; --{', --'.join(k.replace('_', '-') for k in given)} "
+                         "go with pattern names")
+    try:
+        return load_show(args.patterns[0])
+    except ShowError as error:
+        raise ShowRefused(error.lines) from None
+
+
+class ShowRefused(Exception):
+    """A show with problems: every line is printed, exit status 2."""
+
+    def __init__(self, lines: Sequence[str]) -> None:
+        super().__init__("\n".join(lines))
+        self.lines = list(lines)
+
+
+def check_command(args: argparse.Namespace) -> int:
+    args.patterns = [args.show]
+    show = _load_show(args)
+    try:
+        ShowFrames(show)
+    except ValueError as error:
+        raise ShowRefused([f"{args.show}: {error}"]) from None
+    for line in describe_patch(show):
+        print(line)
+    return 0
+
+
+def _show_outputs(show: Show, stack: contextlib.ExitStack) -> list[Output]:
+    outputs: list[Output] = []
+    for i, spec in enumerate(show.outputs):
+        shown = f"{show.path}: outputs[{i}]"
+        if spec.protocol == "osc":
+            assert spec.host is not None and spec.port is not None
+            outputs.append(_osc_output(spec.host, spec.port, spec.prefix,
+                                       f"{spec.host}:{spec.port} ({shown})", stack))
+            continue
+        try:
+            sender: DmxSending
+            if spec.protocol == "sacn":
+                sender = DmxSender(spec.universes, spec.host, priority=spec.priority)
+                name = dmx_name("sACN", spec.universes, spec.host)
+            else:
+                assert spec.host is not None
+                sender = ArtNetSender(spec.universes, spec.host)
+                name = dmx_name("Art-Net", spec.universes, spec.host)
+        except (OSError, ValueError) as error:
+            raise UsageError(f"{shown}: cannot send {spec.protocol} to "
+                             f"{spec.host or 'multicast'}: {describe(error)}") from None
+        stack.callback(sender.stop)
+        outputs.append(DmxOutput(sender, spec.routes(), name))
+    return outputs
+
+
+def play_show(args: argparse.Namespace) -> int:
+    show = _load_show(args)
+    frames = ShowFrames(show)
+    with contextlib.ExitStack() as stack:
+        outputs: list[Output] = []
+        _printer(outputs, args)
+        outputs += _show_outputs(show, stack)
+        tempo = show.tempo
+        return _run(args, _time_source(tempo.midi, tempo.bpm, tempo.clock, stack),
+                    frames.frame, outputs)
 
 
 def _summary(result: Result) -> str:
@@ -319,40 +448,69 @@ def _file_for(path: str) -> Iterator[tuple[TextIO, bool]]:
         raise
 
 
-def render_command(args: argparse.Namespace) -> int:
-    motions = _motions(args)
-    tempo = _load_midi(args.midi)
-    try:
-        total = planned_frames(tempo, args.fps, None, args.max_frames)
-    except ValueError as error:
-        raise UsageError(f"{args.midi}: {error} (--max-frames)") from None
-    progress = _progress_bar(sys.stderr) if sys.stderr is not None and sys.stderr.isatty() \
-        else None
-    if args.output == "-":
+def _write(target: str, write: Callable[[TextIO], int]) -> int:
+    """Run ``write`` on the output file (or standard output for "-") with every failure
+    turned into one line; returns what ``write`` returns."""
+    if target == "-":
         if sys.stdout is None:
             raise UsageError("-o -: standard output is closed")
         try:
-            render(tempo, motions, args.fps, sys.stdout, progress=progress,
-                   max_frames=args.max_frames)
+            count = write(sys.stdout)
             sys.stdout.flush()
         except BrokenPipeError:
             raise
         except OSError as error:
             raise WriteFailed(f"cannot write standard output: {describe(error)}") from None
-        return 0
+        return count
     try:
-        with _file_for(args.output) as (out, replaced):
+        with _file_for(target) as (out, replaced):
             try:
-                render(tempo, motions, args.fps, out, progress=progress,
-                       max_frames=args.max_frames)
+                count = write(out)
                 out.flush()
             except OSError as error:
                 untouched = "; nothing written" if replaced else ""
-                raise WriteFailed(f"cannot write {args.output}: {describe(error)}"
+                raise WriteFailed(f"cannot write {target}: {describe(error)}"
                                   f"{untouched}") from None
     except OSError as error:                 # the file or its temporary could not be made
-        raise UsageError(f"cannot write {args.output}: {describe(error)}") from None
-    _say(f"{total} frames ({total / args.fps:.3f} s) written to {args.output}")
+        raise UsageError(f"cannot write {target}: {describe(error)}") from None
+    return count
+
+
+def _planned(tempo: TempoMap, args: argparse.Namespace, shown: str) -> int:
+    frames = None if args.seconds is None else math.ceil(
+        Fraction(args.seconds) * Fraction(args.fps))
+    try:
+        return planned_frames(tempo, args.fps, frames, args.max_frames)
+    except ValueError as error:
+        raise UsageError(f"{shown}: {error} (--max-frames)") from None
+
+
+def render_command(args: argparse.Namespace) -> int:
+    progress = _progress_bar(sys.stderr) if sys.stderr is not None and sys.stderr.isatty() \
+        else None
+    if _is_show(args):
+        show = _load_show(args, allowed=("midi",))
+        frames = ShowFrames(show)
+        midi = args.midi or show.tempo.midi
+        if midi is None and show.tempo.bpm is None:
+            raise UsageError(f"{show.path}: a show that follows a MIDI clock renders with "
+                             "--midi FILE")
+        if midi is None and args.seconds is None:
+            raise UsageError(f"{show.path}: give --seconds N or --midi FILE")
+        tempo = _load_midi(midi) if midi else TempoMap.constant(show.tempo.bpm or 120.0)
+        total = _planned(tempo, args, midi or show.path)
+        _write(args.output, lambda out: render_show(tempo, frames, args.fps, out, total,
+                                                    progress, args.max_frames))
+    else:
+        motions = _motions(args)
+        if args.midi is None:
+            raise UsageError("render of patterns needs --midi FILE")
+        tempo = _load_midi(args.midi)
+        total = _planned(tempo, args, args.midi)
+        _write(args.output, lambda out: render(tempo, motions, args.fps, out, total,
+                                               progress, args.max_frames))
+    if args.output != "-":
+        _say(f"{total} frames ({total / args.fps:.3f} s) written to {args.output}")
     return 0
 
 
@@ -389,7 +547,9 @@ def build_parser() -> argparse.ArgumentParser:
     parser = argparse.ArgumentParser(
         prog=PROG, formatter_class=_Formatter,
         description="Drive a rig with kinetrope patterns: tempo from a MIDI file, a fixed "
-                    "bpm or a MIDI clock; motion out over OSC, DMX (sACN) or to CSV.",
+                    "bpm or a MIDI clock; motion out over OSC, DMX (sACN, Art-Net) or to "
+                    "CSV; patterns named on the command line, or a show file (TOML) of "
+                    "real fixtures, groups and effects.",
         epilog="Exit status: 0 done (failed sends that a later frame got past are counted "
                "in the last line); 1 an output or the MIDI clock input failed for good, a "
                "file could not be written, or the reader of standard output went away; "
@@ -398,14 +558,15 @@ def build_parser() -> argparse.ArgumentParser:
     commands = parser.add_subparsers(dest="command", required=True, metavar="COMMAND")
 
     play_parser = commands.add_parser(
-        "play", formatter_class=_Formatter, help="play patterns live",
-        description="Play patterns in real time. With --midi, play stops at the end of the "
-                    "file; with --bpm or --midi-clock, at Ctrl-C or a --seconds/--beats limit. "
+        "play", formatter_class=_Formatter, help="play patterns or a show live",
+        description="Play patterns, or a show file, in real time. With --midi (or a show "
+                    "that follows one), play stops at the end of the file; otherwise at "
+                    "Ctrl-C or a --seconds/--beats limit. "
                     "A send that the network refuses is counted, reported at most once a "
                     "second and tried again every frame. On any stop, DMX outputs black out.")
     play_parser.add_argument("patterns", nargs="+", metavar="PATTERN",
-                             help="rudiment or catalogue pattern names")
-    source = play_parser.add_mutually_exclusive_group(required=True)
+                             help="rudiment or catalogue pattern names, or one show file")
+    source = play_parser.add_mutually_exclusive_group()
     source.add_argument("--midi", metavar="FILE", help="follow the tempo map of a MIDI file")
     source.add_argument("--bpm", type=_positive, help="a constant tempo")
     source.add_argument("--midi-clock", metavar="PORT",
@@ -438,13 +599,18 @@ def build_parser() -> argparse.ArgumentParser:
     play_parser.set_defaults(run=play)
 
     render_parser = commands.add_parser(
-        "render", formatter_class=_Formatter, help="render patterns to CSV",
-        description="Render frames at a fixed rate through a MIDI file's tempo map to CSV: "
-                    "frame, seconds, pip, then x, y, z per pattern, with a header row.")
+        "render", formatter_class=_Formatter, help="render patterns or a show to CSV",
+        description="Render frames at a fixed rate to CSV, with a header row: for patterns, "
+                    "through a MIDI file's tempo map, frame, seconds, pip, then x, y, z per "
+                    "pattern; for a show, through --midi or the show's own tempo, frame, "
+                    "seconds, pip, then the 0-255 value of every patched DMX channel, "
+                    "u<universe>.<channel>, exactly what play sends.")
     render_parser.add_argument("patterns", nargs="+", metavar="PATTERN",
-                               help="rudiment or catalogue pattern names")
-    render_parser.add_argument("--midi", metavar="FILE", required=True,
+                               help="rudiment or catalogue pattern names, or one show file")
+    render_parser.add_argument("--midi", metavar="FILE",
                                help="the MIDI file whose tempo map and length to use")
+    render_parser.add_argument("--seconds", type=_positive,
+                               help="a show at its own tempo: how many seconds to render")
     _shaping_options(render_parser)
     render_parser.add_argument("--fps", type=_fps, default=60.0, help="frames per second")
     render_parser.add_argument("--max-frames", type=_count, default=MAX_FRAMES, metavar="N",
@@ -453,6 +619,14 @@ def build_parser() -> argparse.ArgumentParser:
     render_parser.add_argument("-o", "--output", required=True, metavar="FILE",
                                help="CSV file to write, '-' for standard output")
     render_parser.set_defaults(run=render_command)
+
+    check_parser = commands.add_parser(
+        "check", formatter_class=_Formatter, help="check a show file and print its patch",
+        description="Check a show file whole: print the patch (universe, channels, fixture, "
+                    "type, mode and where pan, tilt and dimmer sit) and the outputs, and "
+                    "exit 0; or print every problem found, one a line, and exit 2.")
+    check_parser.add_argument("show", metavar="SHOW", help="the show file (TOML)")
+    check_parser.set_defaults(run=check_command)
     return parser
 
 
@@ -479,6 +653,10 @@ def main(argv: Sequence[str] | None = None) -> int:
         return int(args.run(args))
     except (UsageError, MissingDependency) as error:
         _say(f"{PROG}: error: {error}")
+        return 2
+    except ShowRefused as refused:
+        for line in refused.lines:
+            _say(line)
         return 2
     except WriteFailed as error:
         _say(f"{PROG}: error: {error}")

@@ -7,7 +7,9 @@ import math
 from fractions import Fraction
 from typing import Callable, Iterator, Mapping, Sequence, TextIO
 
+from ._sender import UNIVERSE_SIZE
 from .motions import Motion, Motions, Part
+from .show import ShowFrames
 from .tempo import TempoMap
 
 AXES = ("x", "y", "z")
@@ -105,6 +107,31 @@ def render(tempo_map: TempoMap, motions: Motions | Sequence[Motion] | Mapping[st
                     cache[place] = text
             cells.append(text)
         write(",".join(cells) + "\n")
+        if progress is not None and (frame + 1) % step == 0 and frame + 1 < total:
+            progress(frame + 1, total)
+    if progress is not None:
+        progress(total, total)
+    return total
+
+
+def render_show(tempo_map: TempoMap, show: ShowFrames, fps: float, out: TextIO,
+                frames: int | None = None,
+                progress: Callable[[int, int], None] | None = None,
+                max_frames: int = MAX_FRAMES) -> int:
+    """Write a show's DMX as CSV: frame, seconds, pip, then one column per patched channel,
+    ``u<universe>.<channel>``, in universe and channel order, with its value 0 to 255: what
+    ``play`` sends, frame for frame. Returns the frame count."""
+    total = planned_frames(tempo_map, fps, frames, max_frames)
+    patched = show.patch.patched
+    out.write(",".join(["frame", "seconds", "pip"] +
+                       [f"u{universe}.{channel}" for universe, channel in patched]) + "\n")
+    row = {u: i for i, u in enumerate(show.patch.universe_numbers)}
+    picks = [row[universe] * UNIVERSE_SIZE + channel - 1 for universe, channel in patched]
+    step = max(1, total // 100)
+    for frame, seconds, pip in _times(tempo_map, fps, total):
+        universes = show.frame(seconds, pip).universes
+        flat = b"".join(universes[u] for u in show.patch.universe_numbers)
+        out.write(f"{frame},{seconds!r},{pip}," + ",".join(str(flat[k]) for k in picks) + "\n")
         if progress is not None and (frame + 1) % step == 0 and frame + 1 < total:
             progress(frame + 1, total)
     if progress is not None:

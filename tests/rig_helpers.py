@@ -131,3 +131,20 @@ class DyingStream(io.RawIOBase):
         n = min(len(buffer), len(self.data))
         buffer[:n], self.data = self.data[:n], self.data[n:]
         return n
+
+
+def listener(family, address, timeout=TIMEOUT):
+    """A UDP socket bound to ``address`` on loopback; skips the test where it is taken or
+    the family is missing."""
+    import socket
+
+    import pytest
+
+    sock = socket.socket(family, socket.SOCK_DGRAM)
+    try:
+        sock.bind(address)
+    except OSError as error:
+        sock.close()
+        pytest.skip(f"cannot listen on {address}: {error}")
+    sock.settimeout(timeout)
+    return sock

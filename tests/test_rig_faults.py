@@ -16,6 +16,7 @@ import pytest
 
 import kinetrope
 from kinetrope_rig import TempoMap, render
+from kinetrope_rig.frame import Frame
 from kinetrope_rig.motions import periods
 from kinetrope_rig.player import Player
 from rig_helpers import in_namespace, without_preload, write_midi
@@ -134,7 +135,9 @@ def play(outputs, frames=10, fps=10.0, seconds=None):
     """Run a player on a simulated clock that moves only when it sleeps."""
     now = [0.0]
     reports = []
-    player = Player(lambda s: int(s * 64), lambda pip: {"p": kinetrope.circle(pip)}, outputs,
+    player = Player(lambda s: int(s * 64),
+                    lambda s, pip: Frame(s, pip, ["p"], [kinetrope.circle(pip).as_tuple()]),
+                    outputs,
                     fps=fps, seconds=seconds if seconds is not None else frames / fps,
                     report=lambda text: reports.append((now[0], text)),
                     clock=lambda: now[0], sleep=lambda s: now.__setitem__(0, now[0] + s))

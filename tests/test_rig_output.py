@@ -8,7 +8,6 @@ import math
 import socket
 import struct
 import sys
-import time
 
 import pytest
 from hypothesis import given
@@ -18,7 +17,7 @@ import kinetrope
 from kinetrope_rig import (DmxFixture, DmxSender, Effect, Fan, MissingDependency, OscSender,
                            TempoMap, render)
 from kinetrope_rig.offline import header, rows
-from rig_helpers import SacnLog, write_midi
+from rig_helpers import SacnLog, listener, write_midi
 
 TIMEOUT = 3.0
 
@@ -221,15 +220,10 @@ def test_sacn_goes_unicast_over_ipv6(destination):
 
     if not socket.has_ipv6:
         pytest.skip("this Python has no IPv6")
-    with socket.socket(socket.AF_INET6, socket.SOCK_DGRAM) as listener:
-        try:
-            listener.bind(("::1", 5568))
-        except OSError as error:
-            pytest.skip(f"no IPv6 loopback to listen on: {error}")
-        listener.settimeout(TIMEOUT)
+    with listener(socket.AF_INET6, ("::1", 5568)) as sacn:
         with DmxSender(3, destination) as sender:
             sender.send(3, bytes(range(256)) * 2)
-            packet = DataPacket.make_data_packet(listener.recv(1000))
+            packet = DataPacket.make_data_packet(sacn.recv(1000))
     assert packet.universe == 3 and bytes(packet.dmxData) == bytes(range(256)) * 2
 
 
