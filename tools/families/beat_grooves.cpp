@@ -1,11 +1,11 @@
-// The 68 drum scores of the beat family, in table order: one row per groove with its label
-// (genre / title, which leads every description), the note that the descriptions of its
-// first motions end with (empty for none), its bar count, swing and step strings for kick,
-// snare (clap, rim), closed hat, open hat, other percussion (toms, shaker, bell, clave) and
-// the bass cue lane, plus tuplet rolls.
-// Sixteen steps make a bar; see gen/beat_score.hpp for the notation. Only four hits in
-// the whole set are written 'X' (full velocity); every other hit stays at 0.9 or below.
-#include "gen/beat_score.hpp"
+// The drum scores of the beat family, in table order: one row per groove with its label
+// (genre / title, which leads every description), the note that ends the descriptions of
+// the motions without a sentence of their own (empty for none), its bar count, swing and
+// step strings for kick, snare (clap, rim), closed hat, open hat, other percussion (toms,
+// shaker, bell, clave) and the bass cue lane, plus tuplet rolls.
+// Sixteen steps make a bar; see beat_score.hpp for the notation. Only four hits in the
+// whole set are written 'X' (full velocity); every other hit stays at 0.9 or below.
+#include "families/beat_score.hpp"
 
 namespace kgen::beat {
 
@@ -18,11 +18,11 @@ constexpr double kTriplet8 = 64.0 / 3.0;
 
 }  // namespace
 
-const std::vector<GrooveRow>& grooves() {
+const Grooves& grooves() {
     //                      kick                                  snare / clap / rim
     //                      closed hat                            open hat
     //                      other percussion                      bass cue
-    static const std::vector<GrooveRow> rows = {
+    static const Grooves sets = {{
         // Equal quarter-note kicks and nothing else.
         {"four_floor", "Four to the floor / bare pulse",
          "Equal quarter-note kicks only. This shared foundation is not itself a complete genre.",
@@ -195,6 +195,8 @@ const std::vector<GrooveRow>& grooves() {
          2, 2.5,
          {"9.......9.......|9.......9..6....", "...6..6...6..6..",
           "", "", "4546454645464546", "......8...8..9..|...7..8.....8.8."}, {}},
+    }, {
+        // The later set: no notes, since every motion they play has a sentence of its own.
         {"jersey_five", "Jersey / five-kick foundation", "", 2, kStraight,
          {"9...9...9.9...9.", "....8.......8...",
           "", "", "..5.......5.....", ""}, {}},
@@ -296,8 +298,8 @@ const std::vector<GrooveRow>& grooves() {
         {"dembow_push", "Reggaeton / dembow with pickup answer", "", 2, kStraight,
          {"9...9...9...9...", "...8..8....8..8.|...8..8....8.88.",
           "..5...5...5...5.", "", "", "9.....8.9.....8.|9.....8.9...8.8."}, {}},
-    };
-    return rows;
+    }};
+    return sets;
 }
 
 }  // namespace kgen::beat

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <initializer_list>
 #include <string_view>
 #include <vector>
 
@@ -13,6 +14,22 @@ namespace kgen::beat {
 // bell and clave; bass is the bass cue lane.
 enum Lane : std::size_t { kick, snare, hat, open_hat, perc, bass };
 inline constexpr std::size_t kLaneCount = 6;
+
+// A set of lanes, one bit each.
+using LaneSet = unsigned;
+constexpr LaneSet lanes(std::initializer_list<Lane> which) {
+    LaneSet set = 0;
+    for (const Lane l : which) {
+        set |= 1u << l;
+    }
+    return set;
+}
+inline constexpr LaneSet kEveryLane = (1u << kLaneCount) - 1;
+
+// Sixteen steps to a 4/4 bar, sixteen pips to a step.
+inline constexpr int kStepsPerBar = 16;
+inline constexpr int kPipsPerStep = 16;
+inline constexpr int kBarPips = kStepsPerBar * kPipsPerStep;
 
 struct Event {
     double at;   // onset pip, fractional where the groove swings or plays tuplets
@@ -33,12 +50,13 @@ struct Roll {
 // '1'..'9' a hit of velocity 0.1..0.9, 'X' the full-velocity accent; '|' and blanks only
 // separate bars. A string shorter than the period repeats until it fills it (its length
 // must divide the period's step count). swing delays every odd sixteenth by that many
-// pips. A groove with a base copies the base's score, then drops the snares quieter
-// than drop_snares_below.
+// pips. A groove with a base copies the base's score (of as many bars), then drops the
+// snares quieter than drop_snares_below.
 struct GrooveRow {
     const char* key;
     const char* label;  // "genre / title", the head of the descriptions
-    const char* note;   // ends the descriptions of the first motions; may be empty
+    const char* note;   // ends the descriptions of the motions that have no sentence of
+                        // their own; may be empty
     int bars;
     double swing;
     std::array<const char*, kLaneCount> lanes;
@@ -53,13 +71,23 @@ struct Score {
 
     const std::vector<Event>& operator[](Lane l) const { return lanes[l]; }
     bool has(Lane l) const { return !lanes[l].empty(); }
-    // Loudest velocity over the given lanes (0 when they are all empty).
-    double loudest(std::initializer_list<Lane> which) const;
+    // Whether any of the lanes holds an event.
+    bool has_any(LaneSet which) const;
+    // Loudest velocity over the lanes (0 when they are all empty).
+    double loudest(LaneSet which) const;
 };
 
-// The 68 grooves in table order.
-const std::vector<GrooveRow>& grooves();
+// The grooves in table order: the earlier set, then the later set, whose grooves play the
+// later version of every motion that has one.
+struct Grooves {
+    std::vector<GrooveRow> earlier;
+    std::vector<GrooveRow> later;
+};
+const Grooves& grooves();
 const GrooveRow* find_groove(std::string_view key);
+
+// The groove's loop in pips: its bars, kBarPips each.
+int period(const GrooveRow& row);
 
 // Builds the score of a groove; throws on malformed step strings or rolls.
 Score make_score(const GrooveRow& row);

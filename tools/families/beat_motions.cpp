@@ -1,242 +1,18 @@
-// Each motion reads the score's lanes through a few shapes: symmetric raised-cosine
-// pulses (peak on the onset), asymmetric attack/release pulses, held side positions
-// with eased transitions, and phases whose speed rises around events. Every shape is
-// evaluated on the circle of the period, so loops close by construction. Cost per
-// block is O(period x events).
-#include "gen/beat_motions.hpp"
+// The motions of the beat family, one row each: its key, the title and sentence its
+// descriptions carry, the generator that turns any drum score into a loop, the peak it is
+// scaled to and the lanes that move its depth, and the later version that the later
+// grooves play instead, if it has one.
+#include "families/beat_motions.hpp"
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
-#include <stdexcept>
-#include <string>
 #include <vector>
+
+#include "families/beat_shapes.hpp"
 
 namespace kgen::beat {
 
 namespace {
-
-using Events = std::vector<Event>;
-
-struct Vec {
-    double x = 0.0;
-    double y = 0.0;
-    double z = 0.0;
-};
-
-double win(double d, double h) { return pulse_window(d, h); }
-
-// Rises over `before` pips up to the onset and falls over `after` pips: the peak stays on
-// the onset.
-double asym(double d, double before, double after) {
-    return d < 0.0 ? win(d, before) : win(d, after);
-}
-
-double alt(std::size_t i) { return i % 2 == 0 ? 1.0 : -1.0; }
-
-double ease(double t) { return quintic(std::clamp(t, 0.0, 1.0)); }
-
-// Forward distance from onset to p on the circle, in [0, P).
-double forward(double p, double onset, int period) {
-    double d = std::fmod(p - onset, static_cast<double>(period));
-    return d < 0.0 ? d + period : d;
-}
-
-// Circular distance from an onset delayed by `delay` pips.
-double delayed(double d, double delay, int period) {
-    return circular_distance(d - delay, 0.0, period);
-}
-
-class Lanes {
-public:
-    explicit Lanes(const Score& s) : s_(s), P_(s.period) {}
-
-    int period() const { return P_; }
-    const Score& score() const { return s_; }
-    const Events& operator[](Lane l) const { return s_[l]; }
-
-    // Sum over one lane of f(d, vel, index), d the circular distance from each onset.
-    template <class F>
-    double sum(Lane l, double p, F&& f) const {
-        double acc = 0.0;
-        const Events& ev = s_[l];
-        for (std::size_t i = 0; i < ev.size(); ++i) {
-            acc += f(circular_distance(p, ev[i].at, P_), ev[i].vel, i);
-        }
-        return acc;
-    }
-    double pulses(Lane l, double p, double weight, double h) const {
-        return sum(l, p, [&](double d, double v, std::size_t) { return weight * v * win(d, h); });
-    }
-    double sides(Lane l, double p, double weight, double h, std::size_t shift = 0) const {
-        return sum(l, p, [&](double d, double v, std::size_t i) {
-            return weight * v * alt(i + shift) * win(d, h);
-        });
-    }
-
-private:
-    const Score& s_;
-    int P_;
-};
-
-// A lane weight and width for the speed of a phase.
-struct Drive {
-    Lane lane;
-    double weight;
-    double half_width;
-};
-
-// Phase over the period whose speed is 1 plus event pulses; it makes exactly `turns`
-// turns, so every periodic function of it closes at the seam.
-std::vector<double> driven_phase(const Lanes& L, double base, std::initializer_list<Drive> drives,
-                                 double turns) {
-    const int P = L.period();
-    std::vector<double> speed(static_cast<std::size_t>(P));
-    for (int p = 0; p < P; ++p) {
-        double s = base;
-        for (const Drive& d : drives) {
-            s += L.pulses(d.lane, p, d.weight, d.half_width);
-        }
-        speed[static_cast<std::size_t>(p)] = s;
-    }
-    std::vector<double> phase(static_cast<std::size_t>(P));
-    double acc = 0.0;
-    for (std::size_t p = 0; p < speed.size(); ++p) {
-        phase[p] = acc;
-        acc += speed[p];
-    }
-    for (double& v : phase) {
-        v = kTwoPi * turns * (v / acc);
-    }
-    return phase;
-}
-
-// Onsets of several lanes merged in time; hits that coincide become one onset with the
-// loudest velocity and the sum of their pushes.
-struct Onset {
-    double at;
-    double vel;
-    Vec push;
-    bool has_snare;
-};
-
-std::vector<Onset> merge(const Lanes& L, std::initializer_list<Lane> lanes,
-                         const std::function<Vec(Lane, std::size_t, double)>& push) {
-    std::vector<Onset> all;
-    for (Lane l : lanes) {
-        const Events& ev = L[l];
-        for (std::size_t i = 0; i < ev.size(); ++i) {
-            const Vec v = push ? push(l, i, ev[i].vel) : Vec{};
-            all.push_back(Onset{ev[i].at, ev[i].vel, v, l == snare});
-        }
-    }
-    std::stable_sort(all.begin(), all.end(),
-                     [](const Onset& a, const Onset& b) { return a.at < b.at; });
-    std::vector<Onset> out;
-    for (const Onset& o : all) {
-        if (!out.empty() && o.at - out.back().at < 1e-9) {
-            Onset& m = out.back();
-            m.vel = std::max(m.vel, o.vel);
-            m.push.x += o.push.x;
-            m.push.y += o.push.y;
-            m.push.z += o.push.z;
-            m.has_snare = m.has_snare || o.has_snare;
-        } else {
-            out.push_back(o);
-        }
-    }
-    return out;
-}
-
-// Side positions held between events, each reached by an eased transition that ends on
-// its event. Returns the position and the transition's progress (0 when holding).
-struct Held {
-    double value;
-    double lift;  // sin^2 bump over the transition, times the target's weight
-};
-
-class HeldSides {
-public:
-    HeldSides(std::vector<double> at, std::vector<double> side, int period, double longest,
-              double share)
-        : at_(std::move(at)), side_(std::move(side)), P_(period) {
-        const std::size_t n = at_.size();
-        span_.resize(n);
-        for (std::size_t i = 0; i < n; ++i) {
-            const double gap = n == 1 ? P_ : forward(at_[i], at_[(i + n - 1) % n], P_);
-            span_[i] = std::min(longest, share * gap);
-        }
-    }
-
-    Held at(double p) const {
-        const std::size_t n = at_.size();
-        if (n == 0) {
-            return Held{0.0, 0.0};
-        }
-        // The most recent transition start decides the segment.
-        std::size_t best = 0;
-        double best_f = 1e300;
-        for (std::size_t i = 0; i < n; ++i) {
-            const double f = forward(p, at_[i] - span_[i], P_);
-            if (f < best_f) {
-                best_f = f;
-                best = i;
-            }
-        }
-        const double prev = side_[(best + n - 1) % n];
-        const double next = side_[best];
-        if (best_f < span_[best]) {
-            const double t = best_f / span_[best];
-            const double s = std::sin(kPi * t);
-            return Held{prev + (next - prev) * ease(t), s * s * std::fabs(next)};
-        }
-        return Held{next, 0.0};
-    }
-
-private:
-    std::vector<double> at_;
-    std::vector<double> side_;
-    std::vector<double> span_;
-    int P_;
-};
-
-Block fill(int P, const std::function<Vec(int)>& f) {
-    Block b(static_cast<std::size_t>(P));
-    for (int p = 0; p < P; ++p) {
-        const Vec v = f(p);
-        b[static_cast<std::size_t>(p)] = Sample{v.x, v.y, v.z};
-    }
-    return b;
-}
-
-// Side of each event of a lane: that of the leader's latest event at or before it (the
-// leader alternating sides), so that a hit which coincides with a leader's accent leans
-// the same way and keeps the accent's peak on its onset; alternating where the leader is
-// silent.
-std::vector<double> leaning(const Lanes& L, Lane lane, Lane leader) {
-    const Events& ev = L[lane];
-    const Events& lead = L[leader];
-    std::vector<double> side(ev.size());
-    for (std::size_t i = 0; i < ev.size(); ++i) {
-        if (lead.empty()) {
-            side[i] = alt(i);
-            continue;
-        }
-        std::size_t j = lead.size() - 1;  // before the first one: the last of the loop
-        for (std::size_t k = 0; k < lead.size() && lead[k].at <= ev[i].at + 1e-9; ++k) {
-            j = k;
-        }
-        side[i] = alt(j);
-    }
-    return side;
-}
-
-double leaning_sum(const Lanes& L, Lane lane, const std::vector<double>& side, double p,
-                   double weight, double before, double after) {
-    return L.sum(lane, p, [&](double d, double vel, std::size_t i) {
-        return weight * vel * side[i] * asym(d, before, after);
-    });
-}
 
 // ---- the motions -------------------------------------------------------------------
 
@@ -260,9 +36,9 @@ Block bounce(const Lanes& L) {
     });
 }
 
-// Newer bounce: a sharper downstroke with a rebound lift, side accents on snares and
+// Later bounce: a sharper downstroke with a rebound lift, side accents on snares and
 // percussion only, hats as small lifts, bass cues leaning into depth with a long release.
-Block bounce_newer(const Lanes& L) {
+Block bounce_later(const Lanes& L) {
     const int P = L.period();
     const auto open_side = leaning(L, open_hat, snare);
     const auto perc_side = leaning(L, perc, snare);
@@ -305,8 +81,8 @@ Block step(const Lanes& L) {
     });
 }
 
-// Newer step: kick and snare gestures thrown to alternating sides and back.
-Block step_newer(const Lanes& L) {
+// Later step: kick and snare gestures thrown to alternating sides and back.
+Block step_later(const Lanes& L) {
     return fill(L.period(), [&](int p) {
         Vec v;
         v.x = L.sum(kick, p, [](double d, double vel, std::size_t i) {
@@ -328,17 +104,11 @@ Block step_newer(const Lanes& L) {
 // One turn per bar, quicker around events, wider around kicks; everything but the kick
 // moves the depth, so a kicks-only score stays in the plane.
 Block orbit(const Lanes& L) {
-    const double bars = L.period() / 256.0;
     const auto phase = driven_phase(L, 1.0,
-                                    {{kick, 1.2, 20.0},
-                                     {snare, 1.0, 16.0},
-                                     {hat, 0.35, 8.0},
-                                     {open_hat, 0.5, 12.0},
-                                     {perc, 0.5, 10.0},
-                                     {bass, 0.6, 24.0}},
-                                    bars);
-    return fill(L.period(), [&](int p) {
-        const double ph = phase[static_cast<std::size_t>(p)];
+                                    {{kick, 1.2, 20.0}, {snare, 1.0, 16.0}, {hat, 0.35, 8.0},
+                                     {open_hat, 0.5, 12.0}, {perc, 0.5, 10.0}, {bass, 0.6, 24.0}},
+                                    L.bars());
+    return fill_along(phase, [&](int p, double ph) {
         const double r = 0.62 + 0.38 * L.pulses(kick, p, 1.0, 28.0);
         Vec v;
         v.x = r * std::cos(ph);
@@ -350,20 +120,14 @@ Block orbit(const Lanes& L) {
     });
 }
 
-// Newer orbit: a tilted ellipse whose radius follows snares and percussion, with bass
+// Later orbit: a tilted ellipse whose radius follows snares and percussion, with bass
 // cues pulling depth.
-Block orbit_newer(const Lanes& L) {
-    const double bars = L.period() / 256.0;
+Block orbit_later(const Lanes& L) {
     const auto phase = driven_phase(L, 1.0,
-                                    {{kick, 0.8, 18.0},
-                                     {snare, 1.4, 22.0},
-                                     {perc, 0.9, 12.0},
-                                     {hat, 0.5, 8.0},
-                                     {open_hat, 0.6, 12.0},
-                                     {bass, 0.8, 28.0}},
-                                    bars);
-    return fill(L.period(), [&](int p) {
-        const double ph = phase[static_cast<std::size_t>(p)];
+                                    {{kick, 0.8, 18.0}, {snare, 1.4, 22.0}, {perc, 0.9, 12.0},
+                                     {hat, 0.5, 8.0}, {open_hat, 0.6, 12.0}, {bass, 0.8, 28.0}},
+                                    L.bars());
+    return fill_along(phase, [&](int p, double ph) {
         const double r = 0.5 + 0.3 * (L.pulses(snare, p, 1.0, 24.0) + L.pulses(perc, p, 1.0, 24.0)) +
                          0.2 * L.pulses(kick, p, 1.0, 16.0);
         Vec v;
@@ -381,14 +145,10 @@ constexpr Vec kGlideBass[] = {{0.3, -0.8, 0.5}, {-0.5, -0.6, -0.4}, {0.6, 0.2, -
 // One phrase-long 3D path, its pace set by the drums, with excursions on the bass cues.
 Block glide(const Lanes& L) {
     const auto phase = driven_phase(L, 1.0,
-                                    {{kick, 1.5, 24.0},
-                                     {snare, 1.2, 20.0},
-                                     {hat, 0.4, 8.0},
-                                     {open_hat, 0.5, 12.0},
-                                     {perc, 0.5, 10.0}},
+                                    {{kick, 1.5, 24.0}, {snare, 1.2, 20.0}, {hat, 0.4, 8.0},
+                                     {open_hat, 0.5, 12.0}, {perc, 0.5, 10.0}},
                                     1.0);
-    return fill(L.period(), [&](int p) {
-        const double ps = phase[static_cast<std::size_t>(p)];
+    return fill_along(phase, [&](int p, double ps) {
         Vec v{0.7 * std::sin(ps), 0.4 * std::sin(2.0 * ps + 0.6), 0.35 * std::cos(ps + 0.3)};
         v.x += L.sides(snare, p, 0.25, 16.0) + L.sides(perc, p, 0.12, 10.0);
         v.y -= L.pulses(kick, p, 0.18, 14.0);
@@ -406,21 +166,16 @@ Block glide(const Lanes& L) {
     });
 }
 
-constexpr Vec kGlideNewerBass[] = {{-0.7, -0.5, 0.3}, {0.7, -0.5, -0.3}};
+constexpr Vec kGlideLaterBass[] = {{-0.7, -0.5, 0.3}, {0.7, -0.5, -0.3}};
 
-// Newer glide: a three-lobed phrase path paced mostly by the snares, bass cues swinging
+// Later glide: a three-lobed phrase path paced mostly by the snares, bass cues swinging
 // out to alternate sides.
-Block glide_newer(const Lanes& L) {
+Block glide_later(const Lanes& L) {
     const auto phase = driven_phase(L, 1.0,
-                                    {{kick, 1.0, 20.0},
-                                     {snare, 1.6, 24.0},
-                                     {perc, 0.6, 12.0},
-                                     {hat, 0.3, 8.0},
-                                     {open_hat, 0.5, 12.0},
-                                     {bass, 0.8, 30.0}},
+                                    {{kick, 1.0, 20.0}, {snare, 1.6, 24.0}, {perc, 0.6, 12.0},
+                                     {hat, 0.3, 8.0}, {open_hat, 0.5, 12.0}, {bass, 0.8, 30.0}},
                                     1.0);
-    return fill(L.period(), [&](int p) {
-        const double ps = phase[static_cast<std::size_t>(p)];
+    return fill_along(phase, [&](int p, double ps) {
         Vec v{0.6 * std::sin(ps) + 0.18 * std::sin(3.0 * ps), -0.45 * std::cos(2.0 * ps),
               0.4 * std::sin(ps + 1.0)};
         v.y += L.pulses(snare, p, 0.25, 16.0) + L.pulses(open_hat, p, 0.1, 10.0);
@@ -430,7 +185,7 @@ Block glide_newer(const Lanes& L) {
         for (std::size_t i = 0; i < b.size(); ++i) {
             const double d = circular_distance(p, b[i].at, L.period());
             const double w = 0.5 * b[i].vel * asym(d, 10.0, 56.0);
-            const Vec& dir = kGlideNewerBass[i % 2];
+            const Vec& dir = kGlideLaterBass[i % 2];
             v.x += w * dir.x;
             v.y += w * dir.y;
             v.z += w * dir.z;
@@ -539,14 +294,10 @@ Block dive(const Lanes& L) {
 // following the score's broad energy.
 Block pendulum(const Lanes& L) {
     const int P = L.period();
-    const double bars = P / 256.0;
     const auto phase = driven_phase(L, 1.0,
-                                    {{kick, 0.9, 24.0},
-                                     {snare, 0.7, 20.0},
-                                     {hat, 0.25, 8.0},
-                                     {perc, 0.3, 10.0},
-                                     {bass, 0.4, 24.0}},
-                                    2.0 * bars);
+                                    {{kick, 0.9, 24.0}, {snare, 0.7, 20.0}, {hat, 0.25, 8.0},
+                                     {perc, 0.3, 10.0}, {bass, 0.4, 24.0}},
+                                    2.0 * L.bars());
     std::vector<double> energy(static_cast<std::size_t>(P));
     double top = 0.0;
     for (int p = 0; p < P; ++p) {
@@ -573,13 +324,11 @@ Block pendulum(const Lanes& L) {
 
 // One figure eight per bar; kicks widen the lobes, snares lift the crossing and its depth.
 Block figure8(const Lanes& L) {
-    const double bars = L.period() / 256.0;
-    const auto phase = driven_phase(
-        L, 1.0,
-        {{kick, 0.5, 16.0}, {snare, 0.6, 16.0}, {hat, 0.2, 8.0}, {open_hat, 0.3, 12.0}, {perc, 0.3, 10.0}},
-        bars);
-    return fill(L.period(), [&](int p) {
-        const double ps = phase[static_cast<std::size_t>(p)];
+    const auto phase = driven_phase(L, 1.0,
+                                    {{kick, 0.5, 16.0}, {snare, 0.6, 16.0}, {hat, 0.2, 8.0},
+                                     {open_hat, 0.3, 12.0}, {perc, 0.3, 10.0}},
+                                    L.bars());
+    return fill_along(phase, [&](int p, double ps) {
         const double r = 0.6 + 0.4 * L.pulses(kick, p, 1.0, 30.0);
         Vec v;
         v.x = r * std::sin(ps);
@@ -594,15 +343,10 @@ Block figure8(const Lanes& L) {
 // One lap per bar around a square with rounded corners; the phase hurries through busy
 // passages and lingers in sparse ones; opposite corners sit at opposite depths.
 Block box(const Lanes& L) {
-    const double bars = L.period() / 256.0;
     const auto phase = driven_phase(L, 0.4,
-                                    {{kick, 0.9, 20.0},
-                                     {snare, 0.9, 20.0},
-                                     {hat, 0.3, 8.0},
-                                     {open_hat, 0.4, 12.0},
-                                     {perc, 0.4, 10.0},
-                                     {bass, 0.5, 24.0}},
-                                    bars);
+                                    {{kick, 0.9, 20.0}, {snare, 0.9, 20.0}, {hat, 0.3, 8.0},
+                                     {open_hat, 0.4, 12.0}, {perc, 0.4, 10.0}, {bass, 0.5, 24.0}},
+                                    L.bars());
     const double norm = std::tanh(2.5);
     return fill(L.period(), [&](int p) {
         // Laps start on a corner, where both coordinates turn slowly.
@@ -619,10 +363,11 @@ Block box(const Lanes& L) {
 
 // Two turns riding one depth wave; percussion, hats and snares widen the radius.
 Block corkscrew(const Lanes& L) {
-    const auto phase = driven_phase(
-        L, 1.0, {{kick, 0.4, 16.0}, {snare, 0.4, 16.0}, {perc, 0.3, 10.0}, {hat, 0.2, 8.0}}, 1.0);
-    return fill(L.period(), [&](int p) {
-        const double u = phase[static_cast<std::size_t>(p)];
+    const auto phase = driven_phase(L, 1.0,
+                                    {{kick, 0.4, 16.0}, {snare, 0.4, 16.0}, {perc, 0.3, 10.0},
+                                     {hat, 0.2, 8.0}},
+                                    1.0);
+    return fill_along(phase, [&](int p, double u) {
         const double n = L.pulses(hat, p, 0.5, 12.0) + L.pulses(open_hat, p, 0.6, 14.0) +
                          L.pulses(perc, p, 0.7, 12.0) + L.pulses(snare, p, 0.6, 16.0) +
                          L.pulses(kick, p, 0.3, 16.0);
@@ -638,15 +383,10 @@ Block corkscrew(const Lanes& L) {
 // Two turns that contract to the centre and open out again, accents pushing the radius.
 Block spiral(const Lanes& L) {
     const auto phase = driven_phase(L, 1.0,
-                                    {{kick, 0.7, 20.0},
-                                     {snare, 0.7, 20.0},
-                                     {hat, 0.2, 8.0},
-                                     {perc, 0.3, 10.0},
-                                     {open_hat, 0.3, 12.0},
-                                     {bass, 0.4, 24.0}},
+                                    {{kick, 0.7, 20.0}, {snare, 0.7, 20.0}, {hat, 0.2, 8.0},
+                                     {perc, 0.3, 10.0}, {open_hat, 0.3, 12.0}, {bass, 0.4, 24.0}},
                                     1.0);
-    return fill(L.period(), [&](int p) {
-        const double u = phase[static_cast<std::size_t>(p)];
+    return fill_along(phase, [&](int p, double u) {
         const double r = 0.18 + 0.82 * (0.5 + 0.5 * std::cos(u)) + L.pulses(kick, p, 0.12, 20.0) +
                          L.pulses(snare, p, 0.12, 20.0);
         Vec v;
@@ -664,16 +404,16 @@ Block spiral(const Lanes& L) {
 // snares cut back against the direction of travel, and depth moves against the lift.
 Block slalom(const Lanes& L) {
     const int P = L.period();
-    const double bars = P / 256.0;
-    const auto phase = driven_phase(L, 1.0, {{kick, 0.5, 20.0}, {snare, 0.8, 16.0}}, 2.0 * bars);
+    const auto phase = driven_phase(L, 1.0,
+                                    {{kick, 0.5, 20.0}, {snare, 0.8, 16.0}},
+                                    2.0 * L.bars());
     const Events& sn = L[snare];
     std::vector<double> travel(sn.size());
     for (std::size_t i = 0; i < sn.size(); ++i) {
         const auto k = static_cast<std::size_t>(std::lround(sn[i].at)) % static_cast<std::size_t>(P);
         travel[i] = std::cos(phase[k]) >= 0.0 ? 1.0 : -1.0;
     }
-    return fill(P, [&](int p) {
-        const double ps = phase[static_cast<std::size_t>(p)];
+    return fill_along(phase, [&](int p, double ps) {
         const double lift = L.sum(kick, p, [](double d, double vel, std::size_t) {
             return vel * asym(d, 8.0, 26.0);
         });
@@ -796,48 +536,89 @@ Block ricochet(const Lanes& L) {
     });
 }
 
-using Generator = Block (*)(const Lanes&);
+// Motions that read the bass (or its stand-in) for their depth, and those whose path has
+// depth of its own.
+constexpr LaneSet kBassDepth = lanes({bass});
+constexpr LaneSet kOwnDepth = kEveryLane;
 
-constexpr Generator kGenerators[] = {bounce, step,   orbit,    glide,   surge,     recoil,
-                                     flutter, dive,  pendulum, figure8, box,       corkscrew,
-                                     spiral,  slalom, spring,  ricochet};
-constexpr Generator kNewer[] = {bounce_newer, step_newer, orbit_newer, glide_newer};
-
-// Peak for a full-velocity score, per motion (newer versions after the sixteen).
-constexpr double kPeaks[] = {0.82, 0.78, 0.8, 0.76, 0.84, 0.8, 0.74, 0.92,
-                             0.78, 0.8,  0.76, 0.8, 0.78, 0.82, 0.8, 0.92};
-constexpr double kNewerPeaks[] = {0.84, 0.8, 0.78, 0.8};
-
-constexpr std::size_t kDive = 7;
-constexpr std::size_t kRicochet = 15;
+constexpr MotionDef kMotions[] = {
+    {"bounce", {"Kick-led bounce", "", bounce, {0.82}, kBassDepth},
+     Version{"Kick-led bounce", "Original Vessa 05 kick-led downstroke and side accents.",
+             bounce_later, {0.84}, kBassDepth}},
+    {"step", {"Snare side-step", "", step, {0.78}, kBassDepth},
+     Version{"Snare side-step", "Original Vessa 05 alternating lateral kick and snare gestures.",
+             step_later, {0.8}, kBassDepth}},
+    {"orbit",
+     {"Percussion orbit", "", orbit, {0.8}, lanes({snare, hat, open_hat, perc, bass})},
+     Version{"Percussion orbit",
+             "Original Vessa 05 event-weighted orbital speed, radius and depth.", orbit_later,
+             {0.78}, kOwnDepth}},
+    {"glide", {"Bass-and-phrase glide", "", glide, {0.76}, kOwnDepth},
+     Version{"Bass / phrase glide",
+             "Original Vessa 05 continuous phrase path with bass excursions.", glide_later,
+             {0.8}, kOwnDepth}},
+    {"surge",
+     {"Forward surge", "Kick thrust through depth with contrasting snare lift and hat detail.",
+      surge, {0.84}, lanes({kick, bass})}},
+    {"recoil",
+     {"Backbeat recoil",
+      "Snare pushes sideways; kick counters downward; delayed echo draws back.", recoil,
+      {0.8}, kEveryLane}},
+    {"flutter",
+     {"Upper-percussion flutter", "Hat and shaker tremors over a wider kick/snare arc.",
+      flutter, {0.74}, lanes({kick, snare, open_hat, perc, bass})}},
+    // Without a bass line the kick stands in, at a lower ceiling.
+    {"dive",
+     {"Bass-led dive",
+      "Bass drives a broad depth plunge with alternating drum counterweight.", dive,
+      {0.92, lanes({bass}), lanes({kick}), 0.8}, lanes({kick, bass})}},
+    {"pendulum",
+     {"Weighted pendulum",
+      "A hanging arc whose amplitude and angular speed respond to the score.", pendulum,
+      {0.78}, kOwnDepth}},
+    {"figure8",
+     {"Woven figure eight", "Two crossing lobes expand at kicks with a lifted snare crossing.",
+      figure8, {0.8}, kOwnDepth}},
+    {"box",
+     {"Rounded corner tour", "Rhythm-weighted phase travels around four softened corners.",
+      box, {0.76}, kOwnDepth}},
+    {"corkscrew",
+     {"Closed corkscrew",
+      "Two orbital turns ride a depth wave with percussion-driven radius.", corkscrew, {0.8},
+      kOwnDepth}},
+    {"spiral",
+     {"Breathing spiral",
+      "A contracting and expanding double-turn path with a continuous seam.", spiral, {0.78},
+      kOwnDepth}},
+    {"slalom",
+     {"Drum slalom",
+      "S-shaped travel with kick lift, snare cutbacks and depth counter-motion.", slalom,
+      {0.82}, kOwnDepth}},
+    {"spring",
+     {"Causal spring", "An event starts at rest, then drives a damped ringing excursion.",
+      spring, {0.8}, kEveryLane}},
+    // Only the onsets it ricochets from count.
+    {"ricochet",
+     {"Directional ricochet",
+      "Successive onsets send smooth excursions toward a cyclic series of targets.",
+      ricochet, {0.92, lanes({kick, snare, open_hat, perc})}, kOwnDepth}},
+};
 
 }  // namespace
 
-double motion_peak(std::size_t motion, bool newer, const Score& s) {
-    if (motion >= kMotions.size()) {
-        throw std::runtime_error("no such motion");
-    }
-    const bool use_newer = newer && motion < kFirstMotions;
-    const double full = use_newer ? kNewerPeaks[motion] : kPeaks[motion];
-    if (motion == kRicochet) {
-        return full * s.loudest({kick, snare, open_hat, perc});
-    }
-    if (motion == kDive) {
-        // Without a bass line the kick stands in, at a lower ceiling.
-        return s.has(bass) ? full * s.loudest({bass}) : 0.8 * s.loudest({kick});
-    }
-    return full * s.loudest({kick, snare, hat, open_hat, perc, bass});
+std::span<const MotionDef> motions() { return kMotions; }
+
+Block make_motion(const Version& version, const Score& score) {
+    Block block = version.generate(Lanes(score));
+    const Peak& peak = version.peak;
+    scale_to_peak(block, score.has_any(peak.lanes)
+                             ? peak.full * score.loudest(peak.lanes)
+                             : peak.stand_in_full * score.loudest(peak.stand_in));
+    return block;
 }
 
-Block make_motion(std::size_t motion, bool newer, const Score& s) {
-    if (motion >= kMotions.size()) {
-        throw std::runtime_error("no such motion");
-    }
-    const Lanes lanes(s);
-    const Generator g = newer && motion < kFirstMotions ? kNewer[motion] : kGenerators[motion];
-    Block block = g(lanes);
-    scale_to_peak(block, motion_peak(motion, newer, s));
-    return block;
+int dimensions(const Version& version, const Score& score) {
+    return score.has_any(version.depth) ? 3 : 2;
 }
 
 }  // namespace kgen::beat

@@ -1,4 +1,4 @@
-#include "gen/beat_score.hpp"
+#include "families/beat_score.hpp"
 
 #include <algorithm>
 #include <stdexcept>
@@ -7,9 +7,6 @@
 namespace kgen::beat {
 
 namespace {
-
-constexpr int kStepsPerBar = 16;
-constexpr double kPipsPerStep = 16.0;
 
 std::string steps_of(const char* text) {
     std::string out;
@@ -36,7 +33,7 @@ void add_lane(Score& s, Lane lane, const char* text, double swing, const std::st
     if (steps.empty()) {
         return;
     }
-    const std::size_t total = static_cast<std::size_t>(s.period / 16);
+    const std::size_t total = static_cast<std::size_t>(s.period / kPipsPerStep);
     if (total % steps.size() != 0) {
         throw std::runtime_error(where + ": a lane of " + std::to_string(steps.size()) +
                                  " steps does not divide " + std::to_string(total));
@@ -53,9 +50,21 @@ void add_lane(Score& s, Lane lane, const char* text, double swing, const std::st
 
 }  // namespace
 
-double Score::loudest(std::initializer_list<Lane> which) const {
+bool Score::has_any(LaneSet which) const {
+    for (std::size_t l = 0; l < kLaneCount; ++l) {
+        if ((which >> l & 1u) != 0 && !lanes[l].empty()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+double Score::loudest(LaneSet which) const {
     double m = 0.0;
-    for (Lane l : which) {
+    for (std::size_t l = 0; l < kLaneCount; ++l) {
+        if ((which >> l & 1u) == 0) {
+            continue;
+        }
         for (const Event& e : lanes[l]) {
             m = std::max(m, e.vel);
         }
@@ -64,18 +73,22 @@ double Score::loudest(std::initializer_list<Lane> which) const {
 }
 
 const GrooveRow* find_groove(std::string_view key) {
-    for (const GrooveRow& g : grooves()) {
-        if (key == g.key) {
-            return &g;
+    for (const auto* set : {&grooves().earlier, &grooves().later}) {
+        for (const GrooveRow& g : *set) {
+            if (key == g.key) {
+                return &g;
+            }
         }
     }
     return nullptr;
 }
 
+int period(const GrooveRow& row) { return row.bars * kBarPips; }
+
 Score make_score(const GrooveRow& row) {
     if (row.base != nullptr) {
         const GrooveRow* base = find_groove(row.base);
-        if (base == nullptr || base->base != nullptr) {
+        if (base == nullptr || base->base != nullptr || base->bars != row.bars) {
             throw std::runtime_error(std::string(row.key) + ": unusable base groove");
         }
         Score s = make_score(*base);
@@ -87,7 +100,7 @@ Score make_score(const GrooveRow& row) {
     }
     const std::string where = std::string("groove ") + row.key;
     Score s;
-    s.period = row.bars * kStepsPerBar * 16;
+    s.period = period(row);
     for (std::size_t l = 0; l < kLaneCount; ++l) {
         add_lane(s, static_cast<Lane>(l), row.lanes[l], row.swing, where);
     }
