@@ -80,7 +80,8 @@ kgen::Pulse pulse(const Hit& h, bool played) {
 
 }  // namespace
 
-KGEN_FAMILY(groove, .peak_low = 0.6488, .peak_high = 1.0, .step = 0.135) {
+KGEN_FAMILY(groove, .peak_low = 0.6488, .peak_high = 1.0, .step = 0.135,
+            .full_scale = true) {
     for (const Groove& g : kGrooves) {
         double loudest = 0.0;
         for (const Hit& h : g.hits) {

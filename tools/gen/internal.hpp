@@ -1,7 +1,9 @@
 // The generator's own plumbing, shared by its core files but not by the families.
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -81,8 +83,31 @@ std::vector<Violation> check_distinct(const std::vector<MadeBlock>& made);
 // Runs the checker on deliberately broken blocks; returns the number of failures.
 int run_self_test();
 
+// ---- what is written ----------------------------------------------------------------
+
+// The name index of the table: the records' places sorted by name (byte-wise), and the key
+// of each name in that order, four big-endian words of its bytes, zero-padded.
+struct NameIndex {
+    std::vector<std::size_t> order;
+    std::vector<std::array<std::uint64_t, 4>> keys;
+};
+NameIndex name_index(const std::vector<MadeBlock>& made);
+
+// The round trip ("index"): every name looked up through the keys as the module looks it
+// up, the keys strictly ascending. Each name not found where it stands is a broken rule.
+std::vector<Violation> check_name_index(const std::vector<MadeBlock>& made,
+                                        const NameIndex& index);
+
+// Runs the round trip on deliberately broken indexes; returns the number of failures.
+int run_index_self_test();
+
+// The SHA-256, in hex, of every default pattern's samples in catalogue order: the
+// rudiments, then the made blocks, each sample as three little-endian IEEE doubles.
+std::string catalogue_fingerprint(const std::vector<MadeBlock>& made);
+
 // Writes builtin_table.cpp and builtin_samples.cpp into dir.
-void write_table_sources(const std::string& dir, const std::vector<MadeBlock>& made);
+void write_table_sources(const std::string& dir, const std::vector<MadeBlock>& made,
+                         const NameIndex& index);
 // Writes one CSV per block and index.csv into dir.
 void write_dump(const std::string& dir, const std::vector<MadeBlock>& made);
 

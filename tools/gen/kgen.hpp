@@ -43,6 +43,7 @@ struct Rules {
     double peak_high = 0.0;  // equal to peak_low: the peak is exactly that value
     double step = 0.0;       // largest change of an axis between neighbouring pips, seam included
     Origin origin = Origin::free;
+    bool full_scale = false;  // blocks may reach magnitude 1.0, which no other family's may
 };
 
 // Where the generator finds its input files (waveform tables and the like).

@@ -1,6 +1,9 @@
 // kinetrope_gen: lays out the built-in table from the families' declarations, makes every
 // block, proves each against the data rules and writes the table sources (--out) or a CSV
-// dump (--dump). A table that breaks the family order or the census is made not at all.
+// dump (--dump). A table that breaks the family order or the census is made not at all;
+// table sources are written only once every name has been found through their index, and
+// the report ends with the fingerprint of the samples that the catalogue tests pin.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -15,7 +18,7 @@ int usage() {
     std::fprintf(stderr,
                  "usage: kinetrope_gen --self-test\n"
                  "       kinetrope_gen --data DIR --out DIR\n"
-                 "       kinetrope_gen --data DIR --dump DIR [--only PREFIX]\n"
+                 "       kinetrope_gen --data DIR --dump DIR [--only PREFIX ...]\n"
                  "       (--without FAMILY leaves one family's file out, to prove the refusal)\n");
     return 2;
 }
@@ -25,7 +28,7 @@ struct Options {
     std::string data;
     std::string out;
     std::string dump;
-    std::string only;
+    std::vector<std::string> only;  // any of these prefixes; every record when empty
     std::string without;
     bool has_data = false;
 };
@@ -52,7 +55,10 @@ int generate(const Options& opt) {
     std::vector<MadeBlock> made;
     for (const Slot& slot : table) {
         const Record& r = *slot.record;
-        if (!r.name.starts_with(opt.only)) {
+        if (!opt.only.empty() && std::none_of(opt.only.begin(), opt.only.end(),
+                                              [&](const std::string& prefix) {
+                                                  return r.name.starts_with(prefix);
+                                              })) {
             continue;
         }
         Block block;
@@ -77,8 +83,14 @@ int generate(const Options& opt) {
         std::printf("dumped %zu of %zu records into %s\n", made.size(), table.size(),
                     opt.dump.c_str());
     } else if (broken.empty()) {
-        write_table_sources(opt.out, made);
-        std::printf("emitted %zu records\n", made.size());
+        const NameIndex index = name_index(made);
+        broken = check_name_index(made, index);
+        if (!broken.empty()) {
+            return report(broken, false);
+        }
+        write_table_sources(opt.out, made, index);
+        std::printf("emitted %zu records\ncatalogue fingerprint %s\n", made.size(),
+                    catalogue_fingerprint(made).c_str());
     }
     return broken.empty() ? 0 : report(broken, dump);
 }
@@ -112,7 +124,7 @@ int main(int argc, char** argv) {
                 return usage();
             }
         } else if (arg == "--only") {
-            if (!value(opt.only)) {
+            if (!value(opt.only.emplace_back())) {
                 return usage();
             }
         } else if (arg == "--without") {
@@ -128,7 +140,8 @@ int main(int argc, char** argv) {
             if (!opt.out.empty() || !opt.dump.empty()) {
                 return usage();
             }
-            const int failures = kgen::run_self_test() + kgen::run_table_self_test();
+            const int failures = kgen::run_self_test() + kgen::run_table_self_test() +
+                                 kgen::run_index_self_test();
             if (failures == 0) {
                 std::printf("self-test passed\n");
             }

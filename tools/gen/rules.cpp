@@ -124,14 +124,11 @@ private:
 
     void family() {
         const double m = peak(block_);
-        const bool b_groove =
-            record_.name == "groove_b_played" || record_.name == "groove_b_grid";
-        if (m == 1.0 && !b_groove) {
-            fail("magnitude", "reaches magnitude 1.0, which only groove_b_played and "
-                              "groove_b_grid may reach");
-        }
         const Rules& rule = rules_;
         const std::string fam = " the " + record_.family;
+        if (m == 1.0 && !rule.full_scale) {
+            fail("magnitude", "reaches magnitude 1.0, which" + fam + " rule class does not allow");
+        }
         if (rule.peak_low == rule.peak_high) {
             if (m != rule.peak_low) {
                 fail("peak", "peak " + num_vs(m, rule.peak_low) + " is not" + fam +
@@ -251,142 +248,151 @@ Block good_wave(int period) {
 }  // namespace
 
 int run_self_test() {
-    const Record wave{"wave_selftest", "", 512, 1, "wave"};
-    const Record env{"env_selftest", "", 512, 2, "env"};
-    const Record beat{"beat_selftest", "", 512, 3, "beat"};
-    const Record packet{"packet_selftest", "", 512, 2, "packet"};
-    // Rule classes of the shapes the families use: exact and ranged peaks, each origin rule.
+    // Records and rule classes of no family, one of each kind the families use: an exact
+    // peak and a ranged one, each origin rule, and a class of full scale.
+    const Record exact{"fixture_exact", "", 512, 1, "fixture"};
+    const Record from_rest{"fixture_from_rest", "", 512, 2, "fixture"};
+    const Record near_rest{"fixture_near_rest", "", 512, 2, "fixture"};
+    const Record ranged{"fixture_ranged", "", 512, 3, "fixture"};
+    const Record ranged_1d{"fixture_ranged_1d", "", 512, 1, "fixture"};
     const std::map<std::string, Rules> rules = {
-        {"wave", {.peak_low = 0.82, .peak_high = 0.82, .step = 0.044}},
-        {"env", {.peak_low = 0.7, .peak_high = 0.82, .step = 0.039, .origin = Origin::exact}},
-        {"beat", {.peak_low = 0.1552, .peak_high = 0.92, .step = 0.268}},
-        {"packet", {.peak_low = 0.8196, .peak_high = 0.82, .step = 0.168, .origin = Origin::near}},
-        {"lfo", {.peak_low = 0.75, .peak_high = 0.85, .step = 0.154}},
+        {exact.name, {.peak_low = 0.82, .peak_high = 0.82, .step = 0.02}},
+        {from_rest.name,
+         {.peak_low = 0.7, .peak_high = 0.82, .step = 0.02, .origin = Origin::exact}},
+        {near_rest.name,
+         {.peak_low = 0.8, .peak_high = 0.82, .step = 0.05, .origin = Origin::near}},
+        {ranged.name, {.peak_low = 0.5, .peak_high = 0.92, .step = 0.1}},
+        {ranged_1d.name, {.peak_low = 0.5, .peak_high = 1.0, .step = 0.1}},
     };
+    Rules full_scale = rules.at(ranged_1d.name);
+    full_scale.full_scale = true;
     int failures = 0;
-    const auto expect = [&](const char* what, const Record& r, const Block& b,
-                            const std::optional<std::string>& rule) {
-        const std::vector<Violation> v = check_block(r, rules.at(r.family), b);
+    const auto expect_under = [&](const char* what, const Record& r, const Rules& rule,
+                                  const Block& b, const std::optional<std::string>& broken) {
+        const std::vector<Violation> v = check_block(r, rule, b);
         bool ok;
-        if (!rule) {
+        if (!broken) {
             ok = v.empty();
         } else {
             ok = false;
             for (const Violation& x : v) {
-                ok = ok || x.rule == *rule;
+                ok = ok || x.rule == *broken;
             }
         }
         if (!ok) {
             ++failures;
             std::fprintf(stderr, "self-test: %s: expected %s, got", what,
-                         rule ? ("the rule " + *rule).c_str() : "no complaint");
+                         broken ? ("the rule " + *broken).c_str() : "no complaint");
             for (const Violation& x : v) {
                 std::fprintf(stderr, " [%s] %s;", x.rule.c_str(), x.message.c_str());
             }
             std::fprintf(stderr, "%s\n", v.empty() ? " nothing" : "");
         }
     };
+    const auto expect = [&](const char* what, const Record& r, const Block& b,
+                            const std::optional<std::string>& broken) {
+        expect_under(what, r, rules.at(r.name), b, broken);
+    };
 
     const Block wave_ok = good_wave(512);
-    expect("a sound wave", wave, wave_ok, std::nullopt);
+    expect("a sound wave", exact, wave_ok, std::nullopt);
     {
         Block b = wave_ok;
         b[7].x = 0.1234567890123;  // thirteen places
-        expect("thirteen decimals", wave, b, "decimals");
+        expect("thirteen decimals", exact, b, "decimals");
     }
     {
         Block b = wave_ok;
         b[0].x = -0.0;
-        expect("a negative zero", wave, b, "negative-zero");
+        expect("a negative zero", exact, b, "negative-zero");
     }
     {
         Block b = wave_ok;
         for (Sample& s : b) {
             s.x = round12(s.x * (0.83 / 0.82));
         }
-        expect("a peak above the family's", wave, b, "peak");
+        expect("a peak above an exact peak", exact, b, "peak");
     }
     {
         Block b = good_wave(512);
         for (Sample& s : b) {
             s.x = round12(s.x * (0.81 / 0.82));
         }
-        expect("a peak below an exact family peak", wave, b, "peak");
+        expect("a peak below an exact peak", exact, b, "peak");
     }
     {
         Block b = wave_ok;
         b[100].x = round12(b[100].x + 0.05);
-        expect("a step too large", wave, b, "step");
+        expect("a step too large", exact, b, "step");
     }
     {
         // A ramp whose seam jumps by more than its inner steps.
         Block b = sample_pips(512, [](int p) { return Sample{round12(0.82 * p / 511.0), 0, 0}; });
-        Record lfo{"lfo_selftest", "", 512, 1, "lfo"};
-        expect("an open seam", lfo, b, "seam");
+        expect("an open seam", ranged_1d, b, "seam");
     }
     {
         Block b = wave_ok;
         b[3].y = 0.25;
-        expect("a wrong dimension", wave, b, "dimensions");
+        expect("a wrong dimension", exact, b, "dimensions");
     }
     {
         Block b = wave_ok;
         b[128].x = 1.5;
-        expect("out of range", wave, b, "range");
+        expect("out of range", exact, b, "range");
     }
     {
         Block b = wave_ok;
         b[9].x = std::nan("");
-        expect("NaN", wave, b, "finite");
+        expect("NaN", exact, b, "finite");
     }
     {
         Block b = wave_ok;
         b[9].x = HUGE_VAL;
-        expect("infinity", wave, b, "finite");
+        expect("infinity", exact, b, "finite");
     }
     {
         Block b = wave_ok;
         b.pop_back();
-        expect("wrong length", wave, b, "length");
+        expect("wrong length", exact, b, "length");
     }
     {
         Block b = sample_theta(512, [](double t) {
             return Sample{0.0, 0.8 * std::sin(t / 2.0) * std::sin(t / 2.0), 0.0};
         });
         round_block(b);
-        expect("an envelope from rest", env, b, std::nullopt);
+        expect("a block from rest", from_rest, b, std::nullopt);
         for (Sample& s : b) {
             s.y = round12(s.y - 0.01);
         }
-        expect("an envelope not starting at rest", env, b, "origin");
+        expect("a block not starting at rest", from_rest, b, "origin");
     }
     {
         Block b = sample_theta(512, [](double t) {
             return Sample{0.82 * std::sin(t), 0.5 * std::sin(2 * t), 0.0};
         });
         round_block(b);
-        expect("a packet from rest", packet, b, std::nullopt);
+        expect("a block from near rest", near_rest, b, std::nullopt);
         for (Sample& s : b) {
             s.x = round12(s.x + 0.00002 * std::cos(0.0));
         }
         b[0].x = 0.00002;
-        expect("a packet starting off rest", packet, b, "origin");
+        expect("a block starting off near rest", near_rest, b, "origin");
     }
     {
         Block b = sample_theta(512, [](double t) {
             return Sample{0.93 * std::sin(t), 0.1 * std::cos(t), 0.1 * std::sin(2 * t)};
         });
         round_block(b);
-        expect("a beat over its cap", beat, b, "peak");
+        expect("a peak over a ranged cap", ranged, b, "peak");
     }
     {
         Block b = sample_theta(512, [](double t) { return Sample{std::sin(t), 0.0, 0.0}; });
         round_block(b);
-        Record lfo{"lfo_selftest", "", 512, 1, "lfo"};
-        expect("magnitude 1.0 outside groove_b", lfo, b, "magnitude");
+        expect("magnitude 1.0", ranged_1d, b, "magnitude");
+        expect_under("magnitude 1.0 of full scale", ranged_1d, full_scale, b, std::nullopt);
     }
     {
-        std::vector<MadeBlock> made = {{&wave, wave_ok}, {&env, wave_ok}};
+        std::vector<MadeBlock> made = {{&exact, wave_ok}, {&ranged_1d, wave_ok}};
         const std::vector<Violation> v = check_distinct(made);
         if (v.size() != 1 || v[0].rule != "duplicate") {
             ++failures;
