@@ -1,12 +1,15 @@
-"""Helpers shared by the pattern tests: catalogue entries, whole blocks, and the closed
-Catmull-Rom interpolation the seeded families are built from."""
+"""Helpers shared by the pattern tests: catalogue entries, whole blocks, a family's members
+as the module lists them, and the closed Catmull-Rom interpolation the seeded families are
+built from."""
 
 import functools
 import hashlib
 import math
 
 import numpy as np
+import pytest
 
+import catalogue_records as records
 import kinetrope
 
 
@@ -16,10 +19,37 @@ def entries():
 
 
 @functools.cache
+def samples(name):
+    """The pattern's samples over one period, as a tuple of (x, y, z) tuples."""
+    period = entries()[name]["period_pips"]
+    return tuple(kinetrope.sample(name, p).as_tuple() for p in range(period))
+
+
+@functools.cache
 def block(name):
     """The pattern's samples over one period, as a (period, 3) array."""
-    period = entries()[name]["period_pips"]
-    return np.array([kinetrope.sample(name, p).as_tuple() for p in range(period)])
+    return np.array(samples(name))
+
+
+def members(family):
+    """The names of a family's members, in table order."""
+    return [name for name in entries() if records.family_of(name) == family]
+
+
+def listed(family):
+    """(name, description, period, dimensions) of each of a family's members, in table
+    order, as the module lists them."""
+    return [(name, e["description"], e["period_pips"], e["dimensions"])
+            for name, e in entries().items() if records.family_of(name) == family]
+
+
+def members_test(families):
+    """The test that holds the module's listing of each family to its Members, for a family
+    test file to bind to a test_ name."""
+    @pytest.mark.parametrize("members", families, ids=lambda m: m.family)
+    def test(members):
+        assert listed(members.family) == members.records()
+    return test
 
 
 def catmull_rom(points, u):

@@ -5,13 +5,8 @@ import decimal
 import pytest
 
 import kinetrope
+from catalogue_records import RUDIMENT_NAMES as RUDIMENTS
 from number_kinds import FloatOnly, IndexOnly, IntOnly
-
-
-RUDIMENTS = [n for n in ("bounce", "sway", "circle", "figure_eight", "step_touch", "box_step",
-                         "helix", "ombrel_background", "single_stroke_roll",
-                         "double_stroke_roll", "multiple_bounce_roll", "single_paradiddle",
-                         "flam", "drag", "five_stroke_roll")]
 
 
 @pytest.mark.parametrize("name", RUDIMENTS)

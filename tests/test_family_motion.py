@@ -5,16 +5,8 @@ import math
 
 import pytest
 
-import kinetrope
-from catalogue_data import catmull_rom, hashed
-
-
-def block(name, period):
-    return [kinetrope.sample(name, p).as_tuple() for p in range(period)]
-
-
-def dimensions(name):
-    return next(e["dimensions"] for e in kinetrope.catalogue() if e["name"] == name)
+from catalogue_data import catmull_rom, hashed, members, members_test, samples
+from catalogue_records import Members, by_n, three_if, words
 
 
 def winding(points):
@@ -26,15 +18,48 @@ def winding(points):
     return round(total / math.tau)
 
 
-# ---- seq ---------------------------------------------------------------------------------
+# ---- the members' names, periods and descriptions -------------------------------------
 
 SHAPES = ["up_down", "pendulum", "octave", "unequal", "question", "answer", "ratchet", "stairs"]
 STEPS = {"even": [64] * 8, "lilt": [84, 44] * 4}
+STYLES = ["alternating", "cascading", "crossing", "depth"]
+MECH_TITLES = ["Short-rod piston", "Long-rod piston", "Offset crank", "Yoke with rocking linkage",
+               "Quick-return linkage study", "Elliptic cam follower", "Two-lobe cam follower",
+               "Three-lobe cam follower", "Soft escapement study", "Paddle-wheel tip",
+               "Wobble-plate trace", "Rocking beam", "Coupled cranks", "Crank and rocker study",
+               "Piston and balance mass", "Cam rise and return"]
 
+MEMBERS = [
+    Members("seq", [f"{shape}_{t}" for shape in SHAPES for t in STEPS], 512, 2,
+            lambda s, i: f"A programmed position sequence with {s.rsplit('_', 1)[1]} segment "
+                          "durations and softened transitions."),
+    Members("noise", by_n(["drift"], [5, 7, 9, 11]) + by_n(["orbit"], [6, 8, 10, 12])
+            + by_n(["ripple"], [5, 7, 9, 11]) + by_n(["depth"], [6, 8, 10, 12]), 1024,
+            lambda s, i: 3 if s.startswith("depth") else 2,
+            lambda s, i: f"Indexed SHA-256 control points in a closed {s.split('_')[0]} path. "
+                          "No mutable random state."),
+    Members("mech", words("piston_short piston_long offset_crank scotch_yoke whitworth "
+                          "elliptic_cam two_lobe_cam three_lobe_cam escapement paddle "
+                          "wobble_plate rocking_beam coupled_cranks crank_rocker piston_balance "
+                          "cam_return"), 512,
+            three_if("wobble_plate", "crank_rocker", "piston_balance"),
+            lambda s, i: MECH_TITLES[i] + "; an original kinematic-style position study, not an "
+                                          "engineering simulation."),
+    Members("packet", by_n(STYLES, [2, 3, 4, 5]),
+            512, lambda s, i: 3 if s.startswith("depth") else 2,
+            "Compact, smooth-edged oscillation packets arranged around a closed phrase, "
+            "with shaped side motion."),
+]
+
+
+test_members_are_named_timed_and_described = members_test(MEMBERS)
+
+
+# ---- seq ---------------------------------------------------------------------------------
 
 def holds(name, timing):
     """The resting position of each step: its last pip, checked to be a real hold."""
-    rows = block(name, 512)
+    rows = samples(name)
     out, end = [], 0
     for d in STEPS[timing]:
         end += d
@@ -67,7 +92,7 @@ def test_seq_steps_rest_then_ease_on_at_each_step(shape, timing):
 def test_seq_lilt_differs_from_even_only_in_timing():
     for shape in SHAPES:
         assert holds(f"seq_{shape}_even", "even")[0] == holds(f"seq_{shape}_lilt", "lilt")[0]
-        assert block(f"seq_{shape}_even", 512) != block(f"seq_{shape}_lilt", 512)
+        assert samples(f"seq_{shape}_even") != samples(f"seq_{shape}_lilt")
 
 
 def test_seq_shapes_do_what_their_names_say():
@@ -111,7 +136,7 @@ def test_noise_lanes_pass_through_their_sha256_points(name, axes, count):
     lanes = [hashed(f"{name}/{a}", count) for a in axes]
     rows = [[catmull_rom(pts, p / 1024) for pts in lanes] for p in range(1024)]
     m = max(abs(v) for r in rows for v in r)
-    got = block(name, 1024)
+    got = samples(name)
     for p in range(1024):
         want = [v * (0.82 / m) for v in rows[p]] + [0.0] * (3 - len(axes))
         for axis in range(3):
@@ -124,7 +149,7 @@ def test_noise_lanes_pass_through_their_sha256_points(name, axes, count):
 
 @pytest.mark.parametrize("n", [6, 8, 10, 12])
 def test_noise_orbit_is_a_perturbed_circle(n):
-    rows = block(f"noise_orbit_{n}", 1024)
+    rows = samples(f"noise_orbit_{n}")
     radii = [math.hypot(x, y) for x, y, _ in rows]
     assert winding(rows) == 1
     assert min(radii) > 0.45 * max(radii)
@@ -133,7 +158,7 @@ def test_noise_orbit_is_a_perturbed_circle(n):
 
 @pytest.mark.parametrize("n", [5, 7, 9, 11])
 def test_noise_ripple_wobbles_fast_on_a_slow_loop(n):
-    rows = block(f"noise_ripple_{n}", 1024)
+    rows = samples(f"noise_ripple_{n}")
     assert winding(rows) == 1
     # the wobble: what a one-beat moving average leaves over crosses zero many times a
     # loop, far more often than the slow loop itself could make it
@@ -141,17 +166,6 @@ def test_noise_ripple_wobbles_fast_on_a_slow_loop(n):
     rest = [xs[p] - sum(xs[(p + k) % 1024] for k in range(-32, 33)) / 65 for p in range(1024)]
     crossings = sum(1 for a, b in zip(rest, rest[1:] + rest[:1]) if a * b < 0)
     assert crossings >= 20
-
-
-def test_noise_dimensions_and_peak():
-    for kind, counts in (("drift", (5, 7, 9, 11)), ("orbit", (6, 8, 10, 12)),
-                         ("ripple", (5, 7, 9, 11)), ("depth", (6, 8, 10, 12))):
-        for n in counts:
-            name = f"noise_{kind}_{n}"
-            rows = block(name, 1024)
-            assert max(abs(c) for r in rows for c in r) == 0.82
-            assert any(z != 0.0 for _, _, z in rows) == (kind == "depth")
-            assert dimensions(name) == (3 if kind == "depth" else 2)
 
 
 # ---- mech --------------------------------------------------------------------------------
@@ -177,31 +191,25 @@ def rod_point(rod, fraction, turns):
     ("mech_piston_short", 1.6, 0.5, 2), ("mech_piston_long", 4.0, 0.3, 1)])
 def test_pistons_trace_the_slider_crank_rod(name, rod, fraction, turns):
     want = centred_scaled(rod_point(rod, fraction, turns))
-    got = block(name, 512)
+    got = samples(name)
     assert all(abs(g - w) < 1e-9 for gr, wr in zip(got, want) for g, w in zip(gr, wr))
 
 
-def test_mech_depth_only_where_the_mechanism_has_it():
-    three = {"wobble_plate", "crank_rocker", "piston_balance"}
-    for suffix in ["piston_short", "piston_long", "offset_crank", "scotch_yoke", "whitworth",
-                   "elliptic_cam", "two_lobe_cam", "three_lobe_cam", "escapement", "paddle",
-                   "wobble_plate", "rocking_beam", "coupled_cranks", "crank_rocker",
-                   "piston_balance", "cam_return"]:
-        rows = block("mech_" + suffix, 512)
-        assert max(abs(c) for r in rows for c in r) == 0.82
-        assert any(z != 0.0 for _, _, z in rows) == (suffix in three)
+def test_every_mechanism_moves_on_both_axes_of_the_plane():
+    for name in members("mech"):
+        rows = samples(name)
         assert any(x != 0.0 for x, _, _ in rows) and any(y != 0.0 for _, y, _ in rows)
 
 
 def test_whitworth_returns_faster_than_it_strokes():
-    xs = [x for x, _, _ in block("mech_whitworth", 512)]
+    xs = [x for x, _, _ in samples("mech_whitworth")]
     forward = sum(1 for a, b in zip(xs, xs[1:] + xs[:1]) if b > a)
     backward = 512 - forward
     assert max(forward, backward) > 1.5 * min(forward, backward)
 
 
 def test_escapement_ticks_and_holds():
-    rows = block("mech_escapement", 512)
+    rows = samples("mech_escapement")
     still = [rows[p] == rows[(p + 1) % 512] for p in range(512)]
     runs = sum(1 for p in range(512) if still[p] and not still[p - 1])
     assert runs == 8
@@ -210,7 +218,7 @@ def test_escapement_ticks_and_holds():
 
 
 def test_cam_return_rises_dwells_and_returns():
-    rows = block("mech_cam_return", 512)
+    rows = samples("mech_cam_return")
     ys = [y for _, y, _ in rows]
     top, bottom = max(ys), min(ys)
     dwell_top = [p for p in range(512) if ys[p] == top]
@@ -221,7 +229,7 @@ def test_cam_return_rises_dwells_and_returns():
 
 
 def test_piston_balance_mass_stays_opposite_on_its_circle():
-    rows = block("mech_piston_balance", 512)
+    rows = samples("mech_piston_balance")
     radii = [math.hypot(y, z) for _, y, z in rows]
     assert max(radii) - min(radii) < 1e-9
     # the mass is opposite the crank pin: when the piston is out (x high) the mass is in
@@ -231,7 +239,6 @@ def test_piston_balance_mass_stays_opposite_on_its_circle():
 
 # ---- packet ------------------------------------------------------------------------------
 
-STYLES = ["alternating", "cascading", "crossing", "depth"]
 
 
 def packets(rows):
@@ -249,14 +256,9 @@ def packets(rows):
 
 @pytest.mark.parametrize("n", [2, 3, 4, 5])
 @pytest.mark.parametrize("style", STYLES)
-def test_packets_count_origin_and_axes(style, n):
-    name = f"packet_{style}_{n}"
-    rows = block(name, 512)
-    assert all(abs(c) <= 1e-5 for c in rows[0])
-    assert max(abs(c) for r in rows for c in r) == 0.82
+def test_packets_count_and_oscillate(style, n):
+    rows = samples(f"packet_{style}_{n}")
     assert len(packets(rows)) == n
-    assert any(z != 0.0 for _, _, z in rows) == (style == "depth")
-    assert dimensions(name) == (3 if style == "depth" else 2)
     # each packet oscillates: its fast lane turns back several times
     fast = 2 if style == "depth" else 1
     for a, b in packets(rows):
@@ -268,7 +270,7 @@ def test_packets_count_origin_and_axes(style, n):
 @pytest.mark.parametrize("n", [2, 3, 4, 5])
 def test_packet_side_motion_follows_the_style(n):
     def sides(style):
-        rows = block(f"packet_{style}_{n}", 512)
+        rows = samples(f"packet_{style}_{n}")
         return rows, packets(rows)
 
     rows, runs = sides("alternating")

@@ -6,8 +6,8 @@ import math
 import numpy as np
 import pytest
 
-import catalogue_records as records
-from catalogue_data import block, entries
+from catalogue_data import block, entries, members_test
+from catalogue_records import Members, group_sum
 
 TOLERANCE = 1e-12
 
@@ -237,8 +237,6 @@ def test_rudiment_strokes_follow_the_hands(name):
         expected = 0.82 if j in accents else 0.6 * 0.82
         assert abs(got[p, 0]) == pytest.approx(expected, abs=0.02)
     assert np.max(np.abs(block(name))) == 0.82
-    steps = np.abs(got - np.roll(got, 1, axis=0))
-    assert steps.max() <= records.RULES["rudiment"][2]
 
 
 FLAM_ACCENTS = [0, 64, 128, 192]  # RLR LRL RLR LRL, each group led by its accent
@@ -274,3 +272,22 @@ def test_flam_accent_outside_the_graces_is_the_plain_score():
     assert entries()["rudiment_flam_accent"]["dimensions"] == 2
     # and the graces do change the pips near them
     assert np.max(np.abs(got - plain)) > 0.15
+
+
+# ---- the members' names, periods and descriptions -------------------------------------
+
+MEMBERS = [
+    Members("euclid", [f"{k}_{n}" for k, n in EUCLID], lambda s: 32 * int(s.split("_")[1]),
+            2, "Evenly distributed accents with alternating sides; first onset is "
+                      "the phrase accent."),
+    Members("poly", [f"{a}_{b}" for a, b in POLY], 512, 3,
+            "Two independent pulse trains share an eight-beat boundary. Each right-lane "
+            "gesture includes depth."),
+    Members("meter", [meter_name(g)[len("meter_"):] for g in METER],
+            lambda s: 32 * group_sum(s), 3,
+            "Group starts lean alternately left and right; quieter subdivisions mark the "
+            "eighth-note grid."),
+]
+
+
+test_members_are_named_timed_and_described = members_test(MEMBERS)

@@ -14,6 +14,7 @@ from hypothesis import HealthCheck, given, settings
 from hypothesis import strategies as st
 
 import kinetrope
+from catalogue_records import RUDIMENT_NAMES
 from kinetrope import Offset3, PatternLibrary, SampledPattern, SampledRecording
 from number_kinds import FloatOnly, IndexOnly, IntOnly
 
@@ -30,9 +31,7 @@ ABOVE_ONE = 1.0000000000000002
 BELOW_ONE = 0.9999999999999999
 REFUSED = object()
 
-RUDIMENTS = ["bounce", "sway", "circle", "figure_eight", "step_touch", "box_step", "helix",
-             "ombrel_background", "single_stroke_roll", "double_stroke_roll",
-             "multiple_bounce_roll", "single_paradiddle", "flam", "drag", "five_stroke_roll"]
+RUDIMENTS = RUDIMENT_NAMES
 CATALOGUE = kinetrope.catalogue()
 DEFAULTS = {e["name"].encode(): e for e in CATALOGUE}
 DEFAULT_NAMES = [e["name"] for e in CATALOGUE]

@@ -10,13 +10,11 @@ import sys
 import pytest
 
 import kinetrope
+from catalogue_records import RUDIMENT_NAMES
 from kinetrope import PatternLibrary, SampledPattern, SampledRecording
 from number_kinds import IndexOnly
 
-RUDIMENTS = [getattr(kinetrope, n) for n in (
-    "bounce", "sway", "circle", "figure_eight", "step_touch", "box_step", "helix",
-    "ombrel_background", "single_stroke_roll", "double_stroke_roll", "multiple_bounce_roll",
-    "single_paradiddle", "flam", "drag", "five_stroke_roll")]
+RUDIMENTS = [getattr(kinetrope, n) for n in RUDIMENT_NAMES]
 NAMES = [e["name"] for e in kinetrope.catalogue()]
 SAMPLES = [(0.5, -0.25, 0.0), (1.0, 0.0, -1.0), (-0.0, 0.125, 0.75)]
 ROWS = [[0.5, -0.5], [1.0, -1.0]]

@@ -11,8 +11,9 @@ from pathlib import Path
 import pytest
 
 import kinetrope
+from catalogue_records import RUDIMENT_NAMES
 
-# Every public name, in registration order.
+# Every public name, in registration order: the rudiments in their catalogue order.
 REGISTRATION_ORDER = [
     "PIPS_PER_BEAT",
     "SampledRecording",
@@ -21,21 +22,7 @@ REGISTRATION_ORDER = [
     "PatternLibrary",
     "sample",
     "catalogue",
-    "bounce",
-    "sway",
-    "circle",
-    "figure_eight",
-    "step_touch",
-    "box_step",
-    "helix",
-    "ombrel_background",
-    "single_stroke_roll",
-    "double_stroke_roll",
-    "multiple_bounce_roll",
-    "single_paradiddle",
-    "flam",
-    "drag",
-    "five_stroke_roll",
+    *RUDIMENT_NAMES,
 ]
 
 

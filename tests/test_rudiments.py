@@ -9,13 +9,9 @@ from hypothesis import given, settings
 from hypothesis import strategies as st
 
 import kinetrope
+from catalogue_records import RUDIMENTS
 
-PERIODS = {
-    "bounce": 64, "sway": 128, "circle": 64, "figure_eight": 128, "step_touch": 128,
-    "box_step": 256, "helix": 256, "ombrel_background": 256, "single_stroke_roll": 64,
-    "double_stroke_roll": 64, "multiple_bounce_roll": 64, "single_paradiddle": 128,
-    "flam": 64, "drag": 64, "five_stroke_roll": 128,
-}
+PERIODS = {name: period for name, _, period, _ in RUDIMENTS}
 
 INT_MIN, INT_MAX = -2**31, 2**31 - 1
 
