@@ -15,7 +15,8 @@ pytest.importorskip("matplotlib")
 
 import kinetrope  # noqa: E402
 
-GALLERY = Path(__file__).resolve().parent.parent / "tools" / "gallery.py"
+TOOLS = Path(__file__).resolve().parent.parent / "tools"
+GALLERY = TOOLS / "gallery.py"
 
 
 def load_gallery():
@@ -82,12 +83,15 @@ PREFIXES = ["ease_", "flam", "beat_four_floor_b"]
 
 
 @pytest.fixture(scope="module")
-def subset(tmp_path_factory):
+def subset(tmp_path_factory, kinetrope_gen):
+    # The generator's dump of the chosen built-in patterns names their families.
+    dump = tmp_path_factory.mktemp("dump")
+    only = [arg for prefix in PREFIXES for arg in ("--only", prefix)]
+    subprocess.run([str(kinetrope_gen), "--data", str(TOOLS / "data"), "--dump", str(dump),
+                    *only], capture_output=True, check=True)
     out = tmp_path_factory.mktemp("gallery")
-    args = [sys.executable, str(GALLERY), str(out)]
-    for prefix in PREFIXES:
-        args += ["--only", prefix]
-    run = subprocess.run(args, capture_output=True, text=True, check=True)
+    run = subprocess.run([sys.executable, str(GALLERY), str(out), "--dump", str(dump), *only],
+                         capture_output=True, text=True, check=True)
     return out, run
 
 
@@ -128,25 +132,39 @@ def test_progress_counts_every_sheet(subset):
     assert "7 patterns on 4 sheets" in run.stdout
 
 
-def test_unmatched_prefix_is_an_error(tmp_path):
+@pytest.mark.parametrize("args, message", [
+    (["--only", "nothing_like_this"], "no pattern name starts with nothing_like_this"),
+    (["--only", "lfo_breathe", "--only", "wave_pinched"], "does not list lfo_breathe and 1 more"),
+])
+def test_what_cannot_be_drawn_is_refused(tmp_path, capsys, args, message):
+    # The dump here lists one other pattern only.
+    (tmp_path / "index.csv").write_text("name,period,dimensions,family,description\n"
+                                        "ease_rebound,256,1,ease,A curve\n", encoding="utf-8")
     with pytest.raises(SystemExit) as stop:
-        load_gallery().main([str(tmp_path / "out"), "--only", "nothing_like_this"])
+        load_gallery().main([str(tmp_path / "out"), "--dump", str(tmp_path), *args])
     assert stop.value.code == 2
+    assert message in capsys.readouterr().err
     assert not (tmp_path / "out").exists()
 
 
-@pytest.mark.parametrize("name, sheet, label", [
-    ("bounce", "rudiments", "bounce"),
-    ("five_stroke_roll", "rudiments", "five_stroke_roll"),
-    ("rudiment_paradiddle_diddle", "rudiment", "rudiment_paradiddle_diddle"),
-    ("accent_walk_12_5", "accent_walk", "accent_walk_12_5"),
-    ("lfo_breathe", "lfo", "lfo_breathe"),
-    ("beat_four_floor_bounce", "beat_bounce", "four_floor"),
-    ("beat_ukg_two_step_figure8", "beat_figure8", "ukg_two_step"),
-    ("beat_dembow_push_ricochet", "beat_ricochet", "dembow_push"),
+@pytest.mark.parametrize("name, families, family", [
+    ("accent_walk_12_5", {"accent_walk_12_5": "accent_walk"}, "accent_walk"),
+    ("lfo_breathe", {"lfo_breathe": "lfo"}, "lfo"),
+    ("five_stroke_roll", {}, "rudiments"),
+    ("lfo_breathe", {}, None),
 ])
-def test_sheet_of_name(name, sheet, label):
-    assert load_gallery().sheet_of(name) == (sheet, label)
+def test_the_family_is_the_dumps_and_the_rudiments_share_one(name, families, family):
+    assert load_gallery().family_of(name, families) == family
+
+
+@pytest.mark.parametrize("name, family, sheet, label", [
+    ("rudiment_paradiddle_diddle", "rudiment", "rudiment", "rudiment_paradiddle_diddle"),
+    ("beat_four_floor_bounce", "beat", "beat_bounce", "four_floor"),
+    ("beat_ukg_two_step_figure8", "beat", "beat_figure8", "ukg_two_step"),
+    ("beat_dembow_push_ricochet", "beat", "beat_ricochet", "dembow_push"),
+])
+def test_sheet_of_name(name, family, sheet, label):
+    assert load_gallery().sheet_of(name, family) == (sheet, label)
 
 
 def test_index_escapes_names_and_descriptions():

@@ -7,12 +7,15 @@ is a panel pair: x, y and z over one period with a line at every beat, and the x
 coloured by z. index.html lists every pattern under its sheet (name, period in beats,
 dimensions, description) and filters them by name as you type.
 
-    python3 tools/gallery.py OUT [--only PREFIX ...] [--jobs N]
+    python3 tools/gallery.py OUT --dump DUMP [--only PREFIX ...] [--jobs N]
 
-Needs matplotlib (the project's "docs" extra) and an importable kinetrope.
+DUMP is a directory that `kinetrope_gen --dump` wrote from the same sources: its index
+names each built-in pattern's family. Needs matplotlib (the project's "docs" extra) and an
+importable kinetrope.
 """
 
 import argparse
+import csv
 import html
 import multiprocessing
 import os
@@ -31,13 +34,6 @@ import kinetrope  # noqa: E402
 
 PIPS_PER_BEAT = kinetrope.PIPS_PER_BEAT
 
-RUDIMENTS = frozenset((
-    "bounce", "sway", "circle", "figure_eight", "step_touch", "box_step", "helix",
-    "ombrel_background", "single_stroke_roll", "double_stroke_roll", "multiple_bounce_roll",
-    "single_paradiddle", "flam", "drag", "five_stroke_roll",
-))
-TWO_WORD_FAMILIES = ("accent_walk",)
-
 AXIS_COLOURS = ("#1f77b4", "#ff7f0e", "#2ca02c")
 DPI = 72
 COLUMNS = 4
@@ -51,14 +47,19 @@ LEGEND = ("x, y, z over one period (grey lines: beats);  x–y trace coloured by
           "(dark −1 … light +1), red dot at pip 0")
 
 
-def family_of(name):
-    """The family key of a pattern name: its first word, two words for accent_walk."""
-    if name in RUDIMENTS:
-        return "rudiments"
-    for key in TWO_WORD_FAMILIES:
-        if name.startswith(key + "_"):
-            return key
-    return name.split("_", 1)[0]
+def read_families(dump):
+    """Each built-in pattern's family key, from the index of a `kinetrope_gen --dump`
+    directory: {name: family}."""
+    with open(os.path.join(dump, "index.csv"), newline="", encoding="utf-8") as f:
+        return {row["name"]: row["family"] for row in csv.DictReader(f)}
+
+
+def family_of(name, families):
+    """The family key of a pattern as the dump names it; "rudiments" for the module's own
+    motions, which no dump lists. None for a built-in pattern the dump does not hold."""
+    if name in families:
+        return families[name]
+    return "rudiments" if callable(getattr(kinetrope, name, None)) else None
 
 
 def motion_of(name):
@@ -67,9 +68,8 @@ def motion_of(name):
     return name.rsplit("_", 1)[-1]
 
 
-def sheet_of(name):
-    """(sheet key, label shown on the pattern's panel) for a pattern name."""
-    family = family_of(name)
+def sheet_of(name, family):
+    """(sheet key, label shown on the pattern's panel) for a pattern of the family."""
     if family != "beat":
         return family, name
     motion = motion_of(name)
@@ -77,11 +77,12 @@ def sheet_of(name):
     return f"beat_{motion}", groove or name
 
 
-def plan_sheets(entries):
-    """Group catalogue entries into sheets, keeping catalogue order within and across them."""
+def plan_sheets(entries, families):
+    """Group catalogue entries into sheets, keeping catalogue order within and across them;
+    families maps each entry's name to its family key."""
     sheets = {}
     for entry in entries:
-        key, label = sheet_of(entry["name"])
+        key, label = sheet_of(entry["name"], families[entry["name"]])
         sheets.setdefault(key, []).append((label, entry))
     return sheets
 
@@ -283,6 +284,8 @@ class Progress:
 def main(argv=None):
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("out", help="folder to write the sheets and index.html into")
+    parser.add_argument("--dump", required=True,
+                        help="a directory written by kinetrope_gen --dump, for the families")
     parser.add_argument("--only", action="append", metavar="PREFIX",
                         help="draw only patterns whose name starts with PREFIX (repeatable)")
     parser.add_argument("--jobs", type=int, default=min(2, os.cpu_count() or 1),
@@ -294,7 +297,17 @@ def main(argv=None):
         entries = [e for e in entries if e["name"].startswith(tuple(args.only))]
         if not entries:
             parser.error("no pattern name starts with " + " or ".join(args.only))
-    sheets = plan_sheets(entries)
+    try:
+        dumped = read_families(args.dump)
+    except OSError as error:
+        parser.error(f"cannot read the dump's index: {error}")
+    families = {e["name"]: family_of(e["name"], dumped) for e in entries}
+    missing = [name for name, family in families.items() if family is None]
+    if missing:
+        parser.error(f"{args.dump} does not list {missing[0]}"
+                     + (f" and {len(missing) - 1} more" if len(missing) > 1 else "")
+                     + ": dump the table of the same build")
+    sheets = plan_sheets(entries, families)
     titles = {key: sheet_title(key, members) for key, members in sheets.items()}
     os.makedirs(args.out, exist_ok=True)
 
