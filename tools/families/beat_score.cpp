@@ -52,7 +52,7 @@ void add_lane(Score& s, Lane lane, const char* text, double swing, const std::st
 
 bool Score::has_any(LaneSet which) const {
     for (std::size_t l = 0; l < kLaneCount; ++l) {
-        if ((which >> l & 1u) != 0 && !lanes[l].empty()) {
+        if (((which >> l) & 1u) != 0 && !lanes[l].empty()) {
             return true;
         }
     }
@@ -62,7 +62,7 @@ bool Score::has_any(LaneSet which) const {
 double Score::loudest(LaneSet which) const {
     double m = 0.0;
     for (std::size_t l = 0; l < kLaneCount; ++l) {
-        if ((which >> l & 1u) == 0) {
+        if (((which >> l) & 1u) == 0) {
             continue;
         }
         for (const Event& e : lanes[l]) {

@@ -2,7 +2,9 @@
 // sample shows, and what the generator reports whenever it writes the table.
 #include <bit>
 #include <cstdint>
-#include <cstring>
+#include <initializer_list>
+#include <string>
+#include <vector>
 
 #include "gen/internal.hpp"
 #include "gen/sha256.hpp"
