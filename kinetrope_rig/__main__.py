@@ -29,8 +29,10 @@ from .offline import FPS_RANGE, MAX_FRAMES, planned_frames, render, render_show
 from .osc import OscSender
 from .patch import Aim, Patch, Placement
 from .player import (DmxOutput, DmxSending, OscOutput, Output, Player, PrintOutput, Result,
-                     dmx_name)
-from .show import Show, ShowError, ShowFrames, describe_patch, load_show
+                     TimeSource, Watcher, dmx_name)
+from .live import ShowReloader
+from .show import OutputSpec, Show, ShowError, ShowFrames, Tempo, describe_patch, load_show
+from .status import PLAIN_INTERVAL, FixtureAim, Status
 from .tempo import TempoMap
 
 PROG = "python -m kinetrope_rig"
@@ -224,6 +226,9 @@ def _dmx_output(args: argparse.Namespace, names: Sequence[str],
     return DmxOutput(sender, {universe: universe}, name), patch
 
 
+PIPS_PER_BEAT = kinetrope.PIPS_PER_BEAT
+
+
 def _osc_output(host: str, port: int, prefix: str, shown: str,
                 stack: contextlib.ExitStack) -> OscOutput:
     try:
@@ -251,8 +256,10 @@ def _pattern_frames(motions: Motions, patch: Patch | None) -> Callable[[float, i
 
     def frame_at(seconds: float, pip: int) -> Frame:
         values = motions.values(pip)
-        universes = {} if patch is None else patch.universes(values, _levels(values))
-        return Frame(seconds, pip, labels, values, universes)
+        if patch is None:
+            return Frame(seconds, pip, labels, values)
+        levels = _levels(values)
+        return Frame(seconds, pip, labels, values, patch.universes(values, levels), levels)
     return frame_at
 
 
@@ -276,31 +283,57 @@ def play(args: argparse.Namespace) -> int:
         if args.dmx:
             output, patch = _dmx_output(args, motions.labels, stack)
             outputs.append(output)
+
+        def aims(frame: Frame) -> list[FixtureAim] | None:
+            if patch is None:
+                return None
+            return [(name, *aim) for name, aim in
+                    zip(motions.labels, patch.aims(frame.values, frame.levels))]
+
+        status = _status(args, aims)
+        if status is not None:
+            stack.callback(status.close)
         return _run(args, _time_source(args.midi, args.bpm, args.midi_clock, stack),
-                    _pattern_frames(motions, patch), outputs)
+                    _pattern_frames(motions, patch), outputs,
+                    [] if status is None else [status],
+                    report=status.report if status is not None else None)
 
 
 def _time_source(midi: str | None, bpm: float | None, clock: str | None,
-                 stack: contextlib.ExitStack) -> tuple[Callable[[float], int], bool,
-                                                       float | None, Callable[[], str | None] | None]:
-    """``(pip_of, absolute, duration, failure)`` for a MIDI file, a tempo or a clock."""
+                 stack: contextlib.ExitStack,
+                 keep: tuple[Player, int] | None = None) -> TimeSource:
+    """The time source of a MIDI file, a tempo or a MIDI clock. With ``keep``, a player
+    and its pip, a tempo takes over that pip at this moment, so a change of tempo while a
+    show plays does not jump."""
     if clock is not None:
         follower = _clock_source(clock, stack)
-        return follower.pip_at, True, None, lambda: follower.failure
-    tempo = _load_midi(midi) if midi else TempoMap.constant(bpm or 120.0)
-    return tempo.pip_at, False, tempo.duration if midi else None, None
+        return TimeSource(f"MIDI clock {clock}", follower.pip_at, lambda _: follower.bpm,
+                          absolute=True, failure=lambda: follower.failure,
+                          state=lambda: "playing" if follower.playing else "stopped, holding")
+    if midi:
+        tempo = _load_midi(midi)
+        return TimeSource(midi, tempo.pip_at, tempo.bpm_at, duration=tempo.duration)
+    bpm = 120.0 if bpm is None else bpm
+    zero = 0.0
+    if keep is not None:
+        player, pip = keep
+        zero = player.time_of(player.clock()) - pip * 60.0 / (PIPS_PER_BEAT * bpm)
+    steady = TempoMap.constant(bpm, beat_zero_seconds=zero)
+    return TimeSource("steady tempo", steady.pip_at, steady.bpm_at)
 
 
-def _run(args: argparse.Namespace, source: tuple[Callable[[float], int], bool, float | None,
-                                                 Callable[[], str | None] | None],
-         frame_at: Callable[[float, int], Frame], outputs: list[Output]) -> int:
-    pip_of, absolute, duration, failure = source
+def _run(args: argparse.Namespace, source: TimeSource,
+         frame_at: Callable[[float, int], Frame], outputs: list[Output],
+         watchers: Sequence[Watcher] = (), report: Callable[[str], None] | None = None,
+         attach: Callable[[Player], None] | None = None) -> int:
     limit = args.seconds
-    if duration is not None and limit is None and args.beats is None:
-        limit = duration
+    if source.duration is not None and limit is None and args.beats is None:
+        limit = source.duration
     end_pip = None if args.beats is None else round(args.beats * kinetrope.PIPS_PER_BEAT)
-    player = Player(pip_of, frame_at, outputs, fps=args.fps, seconds=limit,
-                    end_pip=end_pip, absolute=absolute, source_failure=failure)
+    player = Player(source, frame_at, outputs, fps=args.fps, seconds=limit, end_pip=end_pip,
+                    watchers=watchers, report=report)
+    if attach is not None:
+        attach(player)
     result = player.run()
     if isinstance(result.error, BrokenPipeError):
         raise result.error                 # the reader went away: end as for render
@@ -352,42 +385,73 @@ def check_command(args: argparse.Namespace) -> int:
     return 0
 
 
-def _show_outputs(show: Show, stack: contextlib.ExitStack) -> list[Output]:
-    outputs: list[Output] = []
+def open_output(spec: OutputSpec) -> Output:
+    """The output a show's ``[[outputs]]`` entry describes, open; ``OSError`` or
+    ``ValueError`` where it cannot be."""
+    if spec.protocol == "osc":
+        assert spec.host is not None and spec.port is not None
+        return OscOutput(OscSender(spec.host, spec.port, prefix=spec.prefix))
+    sender: DmxSending
+    if spec.protocol == "sacn":
+        sender = DmxSender(spec.universes, spec.host, priority=spec.priority)
+        return DmxOutput(sender, spec.routes(), dmx_name("sACN", spec.universes, spec.host))
+    assert spec.host is not None
+    sender = ArtNetSender(spec.universes, spec.host)
+    return DmxOutput(sender, spec.routes(), dmx_name("Art-Net", spec.universes, spec.host))
+
+
+def _show_outputs(show: Show, stack: contextlib.ExitStack) -> dict[OutputSpec, Output]:
+    outputs: dict[OutputSpec, Output] = {}
     for i, spec in enumerate(show.outputs):
-        shown = f"{show.path}: outputs[{i}]"
-        if spec.protocol == "osc":
-            assert spec.host is not None and spec.port is not None
-            outputs.append(_osc_output(spec.host, spec.port, spec.prefix,
-                                       f"{spec.host}:{spec.port} ({shown})", stack))
-            continue
         try:
-            sender: DmxSending
-            if spec.protocol == "sacn":
-                sender = DmxSender(spec.universes, spec.host, priority=spec.priority)
-                name = dmx_name("sACN", spec.universes, spec.host)
-            else:
-                assert spec.host is not None
-                sender = ArtNetSender(spec.universes, spec.host)
-                name = dmx_name("Art-Net", spec.universes, spec.host)
+            outputs[spec] = output = open_output(spec)
         except (OSError, ValueError) as error:
-            raise UsageError(f"{shown}: cannot send {spec.protocol} to "
+            raise UsageError(f"{show.path}: outputs[{i}]: cannot send {spec.protocol} to "
                              f"{spec.host or 'multicast'}: {describe(error)}") from None
-        stack.callback(sender.stop)
-        outputs.append(DmxOutput(sender, spec.routes(), name))
+        stack.callback(output.close)
     return outputs
+
+
+def _status(args: argparse.Namespace,
+            aims: Callable[[Frame], Sequence[FixtureAim] | None] | None) -> Status | None:
+    """The live view on a terminal, plain lines elsewhere, nothing with --quiet."""
+    if args.quiet or sys.stderr is None:
+        return None
+    live = sys.stderr.isatty() and not args.print      # printed frames would tear the view
+    try:
+        return Status(sys.stderr, live=live, aims=aims, interval=args.status_every)
+    except MissingDependency:
+        return Status(sys.stderr, live=False, aims=aims, interval=args.status_every)
 
 
 def play_show(args: argparse.Namespace) -> int:
     show = _load_show(args)
     frames = ShowFrames(show)
     with contextlib.ExitStack() as stack:
-        outputs: list[Output] = []
-        _printer(outputs, args)
-        outputs += _show_outputs(show, stack)
+        printed: list[Output] = []
+        _printer(printed, args)
+        opened = _show_outputs(show, stack)
+
+        def make_source(tempo: Tempo, player: Player, pip: int) -> TimeSource:
+            return _time_source(tempo.midi, tempo.bpm, tempo.clock, stack,
+                                keep=(player, pip))
+
+        def aims(frame: Frame) -> list[FixtureAim]:
+            current = reloader.frames
+            return [(name, *aim) for name, aim in
+                    zip(current.names, current.patch.aims(frame.values, frame.levels))]
+
+        status = _status(args, aims)
+        if status is not None:
+            stack.callback(status.close)
+        report = status.report if status is not None else _say
+        reloader = ShowReloader(show, frames, opened, open_output, make_source, report)
+        stack.callback(reloader.close)
         tempo = show.tempo
         return _run(args, _time_source(tempo.midi, tempo.bpm, tempo.clock, stack),
-                    frames.frame, outputs)
+                    reloader.frame, printed + list(opened.values()),
+                    [] if status is None else [status], report=report,
+                    attach=reloader.attach)
 
 
 def _summary(result: Result) -> str:
@@ -593,6 +657,12 @@ def build_parser() -> argparse.ArgumentParser:
     play_parser.add_argument("--print", action="store_true",
                              help="print seconds, pip and every pattern's x y z per frame")
     play_parser.add_argument("--fps", type=_fps, default=60.0, help="frames per second")
+    play_parser.add_argument("--quiet", action="store_true",
+                             help="no status: neither the live view on a terminal nor the "
+                                  "line every few seconds elsewhere")
+    play_parser.add_argument("--status-every", type=_positive, default=PLAIN_INTERVAL,
+                             metavar="SECONDS",
+                             help="how often the status line comes without a terminal")
     limit = play_parser.add_mutually_exclusive_group()
     limit.add_argument("--seconds", type=_positive, help="stop after this many seconds")
     limit.add_argument("--beats", type=_positive, help="stop at this beat")
@@ -634,8 +704,19 @@ class Terminated(BaseException):
     """SIGTERM: unwinds like Ctrl-C, so outputs black out."""
 
 
-def _terminate(signum: int, frame: Any) -> None:
-    raise Terminated
+_stopping = False
+
+
+def _stop(signum: int, frame: Any) -> None:
+    """Ctrl-C or SIGTERM: unwind, so that every output blacks out. A second one, while the
+    outputs black out, ends the process at once."""
+    global _stopping
+    if _stopping:
+        with contextlib.suppress(Exception):
+            os.write(2, b"interrupted again: exiting without finishing the blackout\n")
+        os._exit(128 + signum)
+    _stopping = True
+    raise KeyboardInterrupt if signum == signal.SIGINT else Terminated
 
 
 def _say(text: str) -> None:
@@ -648,7 +729,8 @@ def main(argv: Sequence[str] | None = None) -> int:
     parser = build_parser()
     args = parser.parse_args(_glue_numbers(sys.argv[1:] if argv is None else argv))
     with contextlib.suppress(ValueError):   # not the main thread: leave signals alone
-        signal.signal(signal.SIGTERM, _terminate)
+        signal.signal(signal.SIGTERM, _stop)
+        signal.signal(signal.SIGINT, _stop)
     try:
         return int(args.run(args))
     except (UsageError, MissingDependency) as error:

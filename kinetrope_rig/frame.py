@@ -28,18 +28,20 @@ class XYZ(NamedTuple):
 class Frame:
     """One frame: ``seconds`` since the show started, the ``pip`` it shows, ``names`` and
     their ``values`` (one ``(x, y, z)`` each, a sequence or an array of rows), and
-    ``universes``, the 512 bytes of every DMX universe the show drives.
+    ``universes``, the 512 bytes of every DMX universe the show drives, and the dimmer
+    ``levels`` that set them (0 to 1, NaN where a fixture holds its own; None: none).
 
     ``points`` maps each name to its point; it is made on first use, so outputs that only
     send universes never pay for it.
     """
 
-    __slots__ = ("seconds", "pip", "names", "values", "universes", "_points")
+    __slots__ = ("seconds", "pip", "names", "values", "universes", "levels", "_points")
 
     def __init__(self, seconds: float, pip: int, names: Sequence[str], values: Any,
-                 universes: Mapping[int, bytes] | None = None) -> None:
+                 universes: Mapping[int, bytes] | None = None, levels: Any = None) -> None:
         self.seconds, self.pip, self.names, self.values = seconds, pip, names, values
         self.universes: Mapping[int, bytes] = universes or {}
+        self.levels = levels
         self._points: dict[str, XYZ] | None = None
 
     @property

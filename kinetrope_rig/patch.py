@@ -161,13 +161,15 @@ class Patch:
         return sorted((p.universe, channel) for p in self.placements
                       for channel in range(p.address, p.last + 1))
 
-    def _values(self, coordinate: NDArray[np.float64], what: str) -> NDArray[np.int64]:
+    def _degrees(self, coordinate: NDArray[np.float64], what: str) -> NDArray[np.float64]:
         np_, c = self._np, self._columns
         coordinate = np_.where(np_.isfinite(coordinate), coordinate, 0.0)
         coordinate = np_.where(self._flags[f"{what}_invert"], -coordinate, coordinate)
-        degrees = np_.minimum(np_.maximum(c[f"{what}_centre"] + c[f"{what}_swing"] * coordinate,
-                                          c[f"{what}_low"]), c[f"{what}_high"])
-        share = degrees / c[f"{what}_travel"]
+        return np_.minimum(np_.maximum(c[f"{what}_centre"] + c[f"{what}_swing"] * coordinate,
+                                       c[f"{what}_low"]), c[f"{what}_high"])
+
+    def _values(self, coordinate: NDArray[np.float64], what: str) -> NDArray[np.int64]:
+        share = self._degrees(coordinate, what) / self._columns[f"{what}_travel"]
         return self._scaled(share, what)
 
     def _scaled(self, share: NDArray[np.float64], what: str) -> NDArray[np.int64]:
@@ -175,16 +177,37 @@ class Patch:
         steps = np_.floor(share * c[f"{what}_span"] + 0.5)
         return (c[f"{what}_from"] + steps).astype(np_.int64)  # type: ignore[no-any-return]
 
-    def universes(self, points: Any, levels: Any = None) -> dict[int, bytes]:
+    def _axes(self, points: Any) -> tuple[NDArray[np.float64], NDArray[np.float64]]:
+        """The coordinates that drive pan and tilt."""
         np_ = self._np
         points = np_.asarray(points, dtype=np_.float64).reshape(self._count, 3)
         x, y = points[:, 0], points[:, 1]
         swap = self._flags["swap"]
-        pan = self._values(np_.where(swap, y, x), "pan")
-        tilt = self._values(np_.where(swap, x, y), "tilt")
-        level = self._columns["level"] if levels is None else np_.where(
-            np_.isnan(levels), self._columns["level"], np_.clip(levels, 0.0, 1.0))
-        dimmer = self._scaled(level, "dim")
+        return np_.where(swap, y, x), np_.where(swap, x, y)
+
+    def _levels(self, levels: Any) -> NDArray[np.float64]:
+        np_ = self._np
+        if levels is None:
+            return self._columns["level"]
+        levels = np_.asarray(levels, dtype=np_.float64)
+        return np_.where(np_.isnan(levels), self._columns["level"], np_.clip(levels, 0.0, 1.0))
+
+    def aims(self, points: Any, levels: Any = None) -> list[tuple[float, float, float | None]]:
+        """Each fixture's pan and tilt in degrees and its dimmer level (None without a
+        dimmer), as ``universes`` would set them: what a status view shows."""
+        pan_on, tilt_on = self._axes(points)
+        pan, tilt = self._degrees(pan_on, "pan"), self._degrees(tilt_on, "tilt")
+        level = self._levels(levels)
+        return [(p, t, None if placement.layout.dimmer is None else d)
+                for p, t, d, placement in zip(pan.tolist(), tilt.tolist(), level.tolist(),
+                                              self.placements)]
+
+    def universes(self, points: Any, levels: Any = None) -> dict[int, bytes]:
+        np_ = self._np
+        pan_on, tilt_on = self._axes(points)
+        pan = self._values(pan_on, "pan")
+        tilt = self._values(tilt_on, "tilt")
+        dimmer = self._scaled(self._levels(levels), "dim")
         values = np_.concatenate((pan, tilt, dimmer))
         data = np_.zeros((len(self.universe_numbers), UNIVERSE_SIZE), dtype=np_.uint8)
         data[self._rows, self._channels] = (values[self._sources] >> self._shifts) & 0xFF

@@ -140,32 +140,55 @@ class Result:
     error: BaseException | None = None   # the output error that stopped it, if one did
 
 
+@dataclass
+class TimeSource:
+    """Where a show's pip comes from: ``pip_at`` of a time, which is the seconds since the
+    show started or, with ``absolute``, the clock's own time (``time.monotonic``); ``bpm``
+    of the same time; ``failure`` says why the source died, ``state`` what it is doing
+    ("stopped", "2 peers"); ``duration`` ends a show that follows a file."""
+
+    name: str
+    pip_at: Callable[[float], int]
+    bpm: Callable[[float], float]
+    absolute: bool = False
+    duration: float | None = None
+    failure: Callable[[], str | None] = lambda: None
+    state: Callable[[], str] = lambda: ""
+
+
+Watcher = Callable[["Player", Frame, float], None]
+
+
 class Player:
-    """Plays frames at ``fps`` until ``seconds`` have passed, the pip reaches ``end_pip``, a
+    """Plays frames at ``fps`` until ``seconds`` have passed, the pip reaches ``end_pip``, the
     time source fails or an output fails for good.
 
-    ``pip_of`` maps a time to a pip: the seconds since the start, or with ``absolute`` the
-    clock's own time (a MIDI clock follower's). ``frame_at(seconds, pip)`` makes the
-    frame. ``source_failure`` is asked every frame whether the time source died.
-    Whatever ends the loop, an exception or Ctrl-C included, every output blacks out and
-    closes; a failure there is reported and does not stop the others.
+    ``frame_at(seconds, pip)`` makes each frame, and every output sends it; then each of
+    ``watchers`` sees the frame (a status view, a reloader). Between frames a watcher may
+    change what plays: ``frame_at``, the ``source``, or the outputs (``add_output``,
+    ``remove_output``). Whatever ends the loop, an exception or Ctrl-C included, every
+    output blacks out and closes; a failure there is reported and does not stop the others.
     """
 
-    def __init__(self, pip_of: Callable[[float], int],
-                 frame_at: Callable[[float, int], Frame], outputs: Sequence[Output],
-                 *, fps: float, seconds: float | None = None, end_pip: int | None = None,
-                 absolute: bool = False, source_failure: Callable[[], str | None] | None = None,
-                 report: Callable[[str], None] | None = None,
+    def __init__(self, source: TimeSource, frame_at: Callable[[float, int], Frame],
+                 outputs: Sequence[Output], *, fps: float, seconds: float | None = None,
+                 end_pip: int | None = None, report: Callable[[str], None] | None = None,
+                 watchers: Sequence[Watcher] = (),
                  clock: Callable[[], float] = time.monotonic,
                  sleep: Callable[[float], None] = time.sleep) -> None:
         if not (math.isfinite(fps) and fps > 0):
             raise ValueError(f"fps must be a positive number, not {fps!r}")
-        self.pip_of, self.frame_at = pip_of, frame_at
-        self.fps, self.seconds, self.end_pip, self.absolute = fps, seconds, end_pip, absolute
-        self.source_failure = source_failure
+        self.source, self.frame_at = source, frame_at
+        self.fps, self.seconds, self.end_pip = fps, seconds, end_pip
         self.report = report or _stderr
+        self.watchers = list(watchers)
         self.clock, self.sleep = clock, sleep
         self.result = Result(outputs=[OutputState(output) for output in outputs])
+        self.start = math.nan             # the clock's time at the first frame
+
+    def time_of(self, now: float) -> float:
+        """What the source's functions take at ``now``."""
+        return now if self.source.absolute else now - self.start
 
     def run(self) -> Result:
         """Play the show; returns how it ended (also kept as ``result``)."""
@@ -177,28 +200,38 @@ class Player:
             self._shut_down()
         return self.result
 
+    def add_output(self, output: Output) -> None:
+        self.result.outputs.append(OutputState(output))
+
+    def remove_output(self, output: Output) -> None:
+        """Black out and close ``output``, and send it nothing more."""
+        self.result.outputs = [s for s in self.result.outputs if s.output is not output]
+        self._finish(output)
+
     def _loop(self) -> None:
         result = self.result
         period = 1.0 / self.fps
         self.frame_at(0.0, 0)    # tables that motions build on first use: before the clock
-        start = self.clock()
+        self.start = start = self.clock()
         deadline = math.inf if self.seconds is None else start + self.seconds
         due = start
         while True:
             now = self.clock()
             if now >= deadline:
                 return
-            failure = self.source_failure() if self.source_failure else None
+            failure = self.source.failure()
             if failure is not None:
                 result.failure = failure
                 return
-            pip = self.pip_of(now if self.absolute else now - start)
+            pip = self.source.pip_at(self.time_of(now))
             if self.end_pip is not None and pip >= self.end_pip:
                 return
             frame = self.frame_at(now - start, pip)
-            for state in result.outputs:
+            for state in list(result.outputs):
                 self._send(state, frame, now)
             result.frames += 1
+            for watch in self.watchers:
+                watch(self, frame, now)
             due += period
             if due < now:                 # fell behind: drop the missed frames, keep the grid
                 missed = (now - due) // period + 1
@@ -230,7 +263,15 @@ class Player:
         state.failing = 0
         state._told = False
 
+    def _finish(self, output: Output) -> None:
+        for step in ("blackout", "close"):
+            try:
+                getattr(output, step)()
+            except Exception as error:
+                self.report(f"{output.name}: {step} failed ({describe(error)})")
+
     def _shut_down(self) -> None:
+        # Every output dark first, then each closed: the lights go out together.
         for step in ("blackout", "close"):
             for state in self.result.outputs:
                 try:

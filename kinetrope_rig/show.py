@@ -592,9 +592,9 @@ class ShowFrames:
         return levels
 
     def frame(self, seconds: float, pip: int) -> Frame:
-        points = self.points(pip)
-        return Frame(seconds, pip, self.names, points,
-                     self.patch.universes(points, self.levels(pip)))
+        points, levels = self.points(pip), self.levels(pip)
+        return Frame(seconds, pip, self.names, points, self.patch.universes(points, levels),
+                     levels)
 
 
 def describe_patch(show: Show) -> list[str]:

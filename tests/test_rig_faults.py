@@ -18,7 +18,7 @@ import kinetrope
 from kinetrope_rig import TempoMap, render
 from kinetrope_rig.frame import Frame
 from kinetrope_rig.motions import periods
-from kinetrope_rig.player import Player
+from kinetrope_rig.player import Player, TimeSource
 from rig_helpers import in_namespace, without_preload, write_midi
 from test_rig_cli import ENV, RUN_TIMEOUT, rig, running
 
@@ -135,7 +135,8 @@ def play(outputs, frames=10, fps=10.0, seconds=None):
     """Run a player on a simulated clock that moves only when it sleeps."""
     now = [0.0]
     reports = []
-    player = Player(lambda s: int(s * 64),
+    source = TimeSource("test", lambda s: int(s * 64), lambda s: 60.0)
+    player = Player(source,
                     lambda s, pip: Frame(s, pip, ["p"], [kinetrope.circle(pip).as_tuple()]),
                     outputs,
                     fps=fps, seconds=seconds if seconds is not None else frames / fps,
