@@ -21,7 +21,7 @@ if(EXISTS ${kinetrope_native}/CMakeCache.txt)
   endif()
 endif()
 
-find_package(pybind11 3.0.2 CONFIG REQUIRED)
+find_package(pybind11 ${KINETROPE_PYBIND11_VERSIONS} CONFIG REQUIRED)
 get_filename_component(kinetrope_pybind11_root "${pybind11_DIR}/../../.." ABSOLUTE)
 set(kinetrope_pybind11_copy ${CMAKE_BINARY_DIR}/pybind11)
 file(GLOB_RECURSE kinetrope_pybind11_files RELATIVE ${kinetrope_pybind11_root}

@@ -6,6 +6,7 @@
 #include <pybind11/pybind11.h>
 
 #include "catalogue/registry.hpp"
+#include "module/pybind11_internals.hpp"
 
 namespace kinetrope::bindings {
 
@@ -30,7 +31,6 @@ struct NameArg {
     Py_DECREF(message);
     throw pybind11::error_already_set();
 }
-
 
 }  // namespace kinetrope::bindings
 
@@ -78,7 +78,7 @@ struct type_caster<kinetrope::bindings::NameArg> {
             if (!copy) {
                 throw error_already_set();
             }
-            loader_life_support::add_patient(copy);  // held until the call returns
+            kinetrope::bindings::keep_for_call(copy);
             value.view = std::string_view(PyBytes_AS_STRING(copy.ptr()),
                                           static_cast<std::size_t>(PyBytes_GET_SIZE(copy.ptr())));
             return true;

@@ -40,25 +40,12 @@ void set_item(PyTypeObject* type, const char* name, PyObject* value) {
 
 }  // namespace
 
-bool is_built(PyObject* self, PyTypeObject* cls) noexcept {
-    if (!PyObject_TypeCheck(self, cls)) {
-        return false;
-    }
-    auto* inst = reinterpret_cast<py::detail::instance*>(self);
-    return inst->get_value_and_holder(py::detail::get_type_info(cls), false).holder_constructed();
-}
-
-void set_second_init_error(PyObject* self) {
-    PyErr_Format(PyExc_TypeError, "%s object is already initialised", Py_TYPE(self)->tp_name);
-}
-
 void seal_type(PyTypeObject* type, PyMethodDef& guard_def, std::string& guard_doc,
                PyObject*& original) {
     // pybind11 binds a method as an instancemethod around its function; the guard is bound the
     // same way and keeps the signature text, so only a second __init__ sees a difference.
-    PyObject* bound = PyDict_GetItemString(type->tp_dict, "__init__");
-    if (bound != nullptr && PyInstanceMethod_Check(bound)) {
-        original = PyInstanceMethod_GET_FUNCTION(bound);
+    if (PyObject* init = bound_function(PyDict_GetItemString(type->tp_dict, "__init__"))) {
+        original = init;
         Py_INCREF(original);
         guard_doc = py::str(py::handle(original).attr("__doc__")).cast<std::string>();
         guard_def.ml_name = "__init__";

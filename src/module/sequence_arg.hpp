@@ -9,6 +9,8 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include "module/pybind11_internals.hpp"
+
 namespace kinetrope::bindings {
 
 // A list argument read item by item, as the vector converter reads it: the items are the ones
@@ -38,7 +40,7 @@ namespace pybind11::detail {
 // tuple(src) would). load_items reads the sequence it is handed.
 template <typename LoadItems>
 bool load_list_like(handle src, bool convert, LoadItems&& load_items) {
-    if (!object_is_convertible_to_std_vector(src)) {
+    if (!kinetrope::bindings::reads_as_list(src)) {
         return false;
     }
     if (isinstance<sequence>(src)) {
