@@ -2,7 +2,6 @@
 #include "catalogue/registry.hpp"
 
 #include <cstring>
-#include <stdexcept>
 #include <string>
 
 #include "catalogue/builtin_table.hpp"
@@ -103,13 +102,6 @@ std::string unknown_name_message(std::string_view name) {
     std::string message = "Unknown kinetrope rudiment: ";
     message.append(name);
     return message;
-}
-
-Offset3 sample(std::string_view name, int pip) {
-    if (const DefaultPattern found = find_default(name)) {
-        return found.sampler(pip);
-    }
-    throw std::invalid_argument(unknown_name_message(name));
 }
 
 }  // namespace kinetrope

@@ -39,7 +39,4 @@ DefaultPattern find_default(std::string_view name) noexcept;
 // "Unknown kinetrope rudiment: " and the name, the answer to a name nothing bears.
 std::string unknown_name_message(std::string_view name);
 
-// Any default pattern by name; throws std::invalid_argument for an unknown name.
-Offset3 sample(std::string_view name, int pip);
-
 }  // namespace kinetrope

@@ -4,16 +4,12 @@
 #include <stdexcept>
 #include <string>
 #include <unordered_set>
-#include <utility>
 
 #include "catalogue/name_key.hpp"
 
 namespace kinetrope {
 
 namespace {
-
-const SampledPattern& deref(const SampledPattern& p) noexcept { return p; }
-const SampledPattern& deref(const SampledPattern* p) noexcept { return *p; }
 
 bool replicates(const SampledPattern& p, const CatalogueEntry& entry, PatternSampler sampler) {
     if (p.description() != entry.description || p.period_pips() != entry.period_pips) {
@@ -31,8 +27,7 @@ bool replicates(const SampledPattern& p, const CatalogueEntry& entry, PatternSam
 
 }  // namespace
 
-template <typename Pack, typename Take>
-void PatternLibrary::build(Pack& pack, Take take) {
+PatternLibrary PatternLibrary::copy_of(std::span<const SampledPattern* const> pack) {
     if (pack.size() > MAX_PATTERNS) {
         throw std::invalid_argument("Too many patterns");
     }
@@ -46,7 +41,7 @@ void PatternLibrary::build(Pack& pack, Take take) {
     const std::vector<CatalogueEntry>& defaults = default_catalogue();
 
     for (std::size_t i = 0; i < pack.size(); ++i) {
-        const SampledPattern& p = deref(pack[i]);
+        const SampledPattern& p = *pack[i];
         if (p.empty()) {
             throw std::invalid_argument("Empty/moved-from pattern");
         }
@@ -66,20 +61,12 @@ void PatternLibrary::build(Pack& pack, Take take) {
         }
     }
 
-    patterns_.reserve(kept.size());
-    for (const std::uint32_t i : kept) {
-        patterns_.push_back(take(pack[i]));
-    }
-    index_names();
-}
-
-PatternLibrary::PatternLibrary(std::vector<SampledPattern> patterns) {
-    build(patterns, [](SampledPattern& p) { return std::move(p); });
-}
-
-PatternLibrary PatternLibrary::copy_of(std::span<const SampledPattern* const> patterns) {
     PatternLibrary library;
-    library.build(patterns, [](const SampledPattern* p) { return SampledPattern(*p); });
+    library.patterns_.reserve(kept.size());
+    for (const std::uint32_t i : kept) {
+        library.patterns_.push_back(*pack[i]);
+    }
+    library.index_names();
     return library;
 }
 
@@ -135,13 +122,6 @@ PatternLibrary::Found PatternLibrary::lookup(std::string_view name) const noexce
         return Found{mine, nullptr};
     }
     return Found{nullptr, find_default(name).sampler};
-}
-
-Offset3 PatternLibrary::sample(std::string_view name, int pip) const {
-    if (const Found found = lookup(name)) {
-        return found.sample(pip);
-    }
-    throw std::invalid_argument(unknown_name_message(name));
 }
 
 std::vector<CatalogueEntry> PatternLibrary::catalogue() const {

@@ -20,13 +20,10 @@ public:
     static constexpr std::size_t MAX_PATTERNS = 1024;
     static constexpr std::size_t MAX_TOTAL_SAMPLES = std::size_t{1} << 20;
 
-    // Validates the pack and keeps the accepted patterns by moving them; throws std::invalid_argument.
-    explicit PatternLibrary(std::vector<SampledPattern> patterns);
-
-    // Same checks, messages and result, but the pack stays with the caller: only the patterns
-    // that are kept get copied, each after the limits that guard its allocation have passed.
-    // Every pointer must be non-null.
-    static PatternLibrary copy_of(std::span<const SampledPattern* const> patterns);
+    // Validates the pack and copies the patterns it keeps; throws std::invalid_argument. The pack
+    // stays with the caller: only the patterns that are kept get copied, each after the limits
+    // that guard its allocation have passed. Every pointer must be non-null.
+    static PatternLibrary copy_of(std::span<const SampledPattern* const> pack);
 
     PatternLibrary(const PatternLibrary& other);
     PatternLibrary(PatternLibrary&&) noexcept = default;
@@ -49,9 +46,6 @@ public:
     };
     Found lookup(std::string_view name) const noexcept;
 
-    // A user pattern of that name, else any default pattern; throws std::invalid_argument.
-    Offset3 sample(std::string_view name, int pip) const;
-
     // The default entries, then one per user pattern in the given order; the user entries view
     // this library's strings.
     std::vector<CatalogueEntry> catalogue() const;
@@ -66,8 +60,6 @@ private:
     };
 
     PatternLibrary() = default;
-    template <typename Pack, typename Take>
-    void build(Pack& pack, Take take);
     void index_names();
     const SampledPattern* find(std::string_view name) const noexcept;
 

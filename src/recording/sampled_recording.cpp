@@ -48,27 +48,6 @@ void check_row_values(const double* row, std::size_t width) {
 }  // namespace
 
 SampledRecording::SampledRecording(std::string name, std::vector<std::string> dimensions,
-                                   const std::vector<std::vector<double>>& samples, double bpm,
-                                   double beat_zero_seconds, int start_pip)
-    : name_(std::move(name)),
-      dimensions_(std::move(dimensions)),
-      bpm_(bpm),
-      beat_zero_seconds_(beat_zero_seconds),
-      start_pip_(start_pip) {
-    check_header(samples.size());
-    const std::size_t width = dimensions_.size();
-    // Limits are checked: this is the one allocation of the block, at its full size.
-    samples_.reserve(width * samples.size());
-    for (const std::vector<double>& row : samples) {
-        if (row.size() != width) {
-            throw std::invalid_argument(ragged);
-        }
-        check_row_values(row.data(), width);
-        samples_.insert(samples_.end(), row.begin(), row.end());
-    }
-}
-
-SampledRecording::SampledRecording(std::string name, std::vector<std::string> dimensions,
                                    RowBlock samples, double bpm, double beat_zero_seconds,
                                    int start_pip)
     : name_(std::move(name)),
@@ -142,11 +121,6 @@ std::span<const double> SampledRecording::row(int pip) const {
     }
     const std::size_t width = dimensions_.size();
     return {samples_.data() + static_cast<std::size_t>(k) * width, width};
-}
-
-std::vector<double> SampledRecording::sample(int pip) const {
-    const std::span<const double> values = row(pip);
-    return std::vector<double>(values.begin(), values.end());
 }
 
 }  // namespace kinetrope

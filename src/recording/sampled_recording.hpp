@@ -26,11 +26,8 @@ public:
     // Most values one recording may hold (64 MiB of doubles).
     static constexpr std::size_t max_values = std::size_t{1} << 23;
 
-    SampledRecording(std::string name, std::vector<std::string> dimensions,
-                     const std::vector<std::vector<double>>& samples, double bpm,
-                     double beat_zero_seconds, int start_pip);
-
-    // Same checks, same order, same messages; the block is taken over, not copied.
+    // Checks in the order callers rely on, each with its own message; throws
+    // std::invalid_argument. The block is taken over, not copied.
     SampledRecording(std::string name, std::vector<std::string> dimensions, RowBlock samples,
                      double bpm, double beat_zero_seconds, int start_pip);
 
@@ -41,10 +38,8 @@ public:
     double beat_zero_seconds() const noexcept { return beat_zero_seconds_; }
     int start_pip() const noexcept { return start_pip_; }
 
-    // The row for pip, one value per axis; std::out_of_range outside the recording.
-    std::vector<double> sample(int pip) const;
-
-    // The same row as a view into the recording, for callers that copy it themselves.
+    // The row for pip as a view into the recording, one value per axis; std::out_of_range
+    // outside the recording.
     std::span<const double> row(int pip) const;
 
 private:
