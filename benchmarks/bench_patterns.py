@@ -27,18 +27,18 @@ def best_seconds(fn, repeat=5):
 
 
 def sampling():
-    pip = 1234567
     pattern = kinetrope.SampledPattern("bench", "", [(i / 256.0, 0.0, 0.0) for i in range(256)])
-    users = [kinetrope.SampledPattern(f"user_pattern_{i:04d}", "", [(0.5, 0.0, 0.0)] * 8)
-             for i in range(1024)]
-    library = kinetrope.PatternLibrary(users)
-    last = users[-1].name
+    users = [kinetrope.SampledPattern(f"u{i}", "", [(0.5, 0.0, 0.0)] * 8) for i in range(1024)]
+    # Every call spelled as a caller writes it: the attribute looked up and the method bound
+    # on each call, as they are in a caller's loop.
+    names = {"kinetrope": kinetrope, "pattern": pattern, "lib": kinetrope.PatternLibrary(users),
+             "user": users[-1].name, "builtin": "lfo_breathe", "pip": 300}
     cases = [
-        ("ombrel_background", "f(p)", {"f": kinetrope.ombrel_background, "p": pip}),
-        ("SampledPattern.sample", "f(p)", {"f": pattern.sample, "p": pip}),
-        ("module sample, built-in", "f(n, p)", {"f": kinetrope.sample, "n": "lfo_breathe", "p": pip}),
-        ("library sample, last user", "f(n, p)", {"f": library.sample, "n": last, "p": pip}),
-        ("library sample, built-in", "f(n, p)", {"f": library.sample, "n": "lfo_breathe", "p": pip}),
+        ("ombrel_background", "kinetrope.ombrel_background(pip)", names),
+        ("SampledPattern.sample", "pattern.sample(pip)", names),
+        ("module sample, built-in", "kinetrope.sample(builtin, pip)", names),
+        ("library sample, last user", "lib.sample(user, pip)", names),
+        ("library sample, built-in", "lib.sample(builtin, pip)", names),
     ]
     best = best_per_call(cases)
     for label, seconds in best.items():

@@ -107,9 +107,10 @@ def main():
 
     recording = kinetrope.SampledRecording(
         "take", ["x", "y", "z"], [[0.1, -0.2, 0.3]] * 4096, 120.0, start_pip=-2048)
+    names = {"kinetrope": kinetrope, "recording": recording, "p": 1234}
     best = best_per_call([
-        ("recording", "f(p)", {"f": recording.sample, "p": 1234}),
-        ("ombrel", "f(p)", {"f": kinetrope.ombrel_background, "p": 1234}),
+        ("recording", "recording.sample(p)", names),
+        ("ombrel", "kinetrope.ombrel_background(p)", names),
     ])
     print(f"ombrel_background: {best['ombrel'] * 1e9:.1f} ns, "
           f"SampledRecording.sample: {best['recording'] * 1e9:.1f} ns per call")

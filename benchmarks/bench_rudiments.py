@@ -27,9 +27,10 @@ def py_sway(pip):
 
 def main():
     pip = 1234567
-    cases = [(name, "f(p)", {"f": getattr(kinetrope, name), "p": pip}) for name in RUDIMENTS]
-    cases.append(("divmod", "f(p, 64)", {"f": divmod, "p": pip}))
-    cases.append(("python sway", "f(p)", {"f": py_sway, "p": pip}))
+    names = {"kinetrope": kinetrope, "py_sway": py_sway, "p": pip}
+    cases = [(name, f"kinetrope.{name}(p)", names) for name in RUDIMENTS]
+    cases.append(("divmod", "divmod(p, 64)", names))
+    cases.append(("python sway", "py_sway(p)", names))
     best = best_per_call(cases)
     floor = best["ombrel_background"]
     print(f"ombrel_background: {floor * 1e9:.1f} ns per call")

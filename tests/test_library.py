@@ -219,13 +219,14 @@ def test_sample_arguments_of_the_wrong_kind_are_refused(args):
         PatternLibrary([pattern("b_one")]).sample(*args)
 
 
-# Names that share their first 8, 16, 24 or 32 bytes, so comparisons go on beyond them.
-name_sets = st.sets(st.from_regex(r"(pattern_){0,4}[a-c][a-c0-9_]{0,6}", fullmatch=True),
+# Names of every length up to the longest a pattern may have, sharing their first words, so
+# that a lookup must tell them apart by what follows.
+name_sets = st.sets(st.from_regex(r"(pattern_){0,15}[a-c][a-c0-9_]{0,7}", fullmatch=True),
                     min_size=1, max_size=60)
 
 
 @settings(max_examples=60)
-@given(name_sets, st.from_regex(r"(pattern_){0,4}[a-c][a-c0-9_]{0,7}", fullmatch=True))
+@given(name_sets, st.from_regex(r"(pattern_){0,15}[a-c][a-c0-9_]{0,8}", fullmatch=True))
 def test_lookup_finds_exactly_the_stored_names(names, probe):
     names = sorted(names, key=lambda n: (len(n), n[::-1]))   # stored order unlike name order
     values = {n: i / 64.0 for i, n in enumerate(names)}
@@ -235,6 +236,18 @@ def test_lookup_finds_exactly_the_stored_names(names, probe):
     if probe not in values:
         with pytest.raises(ValueError, match="Unknown kinetrope rudiment"):
             library.sample(probe, 0)
+
+
+def test_a_full_library_finds_every_name_and_nothing_else():
+    # Eight names of each length from 1 to 128 bytes, alike but for their last byte.
+    names = ["p" * (length - 1) + last for length in range(1, 129) for last in "abcdefgh"]
+    library = PatternLibrary([SampledPattern(n, "", [(i / 1024.0, 0.0, 0.0)])
+                              for i, n in enumerate(names)])
+    assert [library.sample(n, 0).x for n in names] == [i / 1024.0 for i in range(1024)]
+    for n in names:
+        for other in (n[:-1] + "z", n + "z"):
+            with pytest.raises(ValueError, match="Unknown kinetrope rudiment"):
+                library.sample(other, 0)
 
 
 # --- conversion of the pack and the caller's objects ---------------------------------------

@@ -2,10 +2,8 @@
 
 // A name as four big-endian words of its first 32 bytes, zero-padded: compared as integers,
 // such keys order names as their bytes do wherever they differ, and one comparison of the
-// first word settles most pairs. The built-in table's index and a library's user names are
-// both searched by them.
+// first word settles most pairs. The built-in table's index is searched by them.
 
-#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -17,9 +15,6 @@ namespace kinetrope {
 struct NameKey {
     std::uint64_t word[4];
 };
-
-// Most bytes a key holds; names share a key when their first 32 bytes agree.
-inline constexpr std::size_t NAME_KEY_BYTES = 32;
 
 namespace name_key {
 
@@ -58,18 +53,6 @@ inline NameKey of_short_name(std::string_view name) noexcept {
         } else {
             key.word[w] = 0;
         }
-    }
-    return key;
-}
-
-// The key of a name of any length. Equal keys leave the order to the lengths and the bytes
-// past the 32nd.
-inline NameKey of(std::string_view name) noexcept {
-    unsigned char padded[NAME_KEY_BYTES] = {};
-    std::memcpy(padded, name.data(), std::min(name.size(), sizeof padded));
-    NameKey key;
-    for (std::size_t w = 0; w < 4; ++w) {
-        key.word[w] = big_endian_word(padded + 8 * w);
     }
     return key;
 }

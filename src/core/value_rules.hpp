@@ -3,13 +3,17 @@
 // The rules caller data obeys: names are identifiers, sample values lie in [-1, 1].
 
 #include <cmath>
+#include <cstddef>
 #include <string_view>
 
 namespace kinetrope {
 
+// Most bytes an identifier holds.
+inline constexpr std::size_t MAX_IDENTIFIER_BYTES = 128;
+
 // 1..128 bytes, first a-z, then a-z, 0-9 or '_'; bytes are tested as they stand.
 constexpr bool is_identifier(std::string_view text) noexcept {
-    if (text.empty() || text.size() > 128) {
+    if (text.empty() || text.size() > MAX_IDENTIFIER_BYTES) {
         return false;
     }
     if (text[0] < 'a' || text[0] > 'z') {

@@ -1,11 +1,11 @@
 #include "patterns/pattern_library.hpp"
 
-#include <algorithm>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <unordered_set>
 
-#include "catalogue/name_key.hpp"
+#include "core/value_rules.hpp"
 
 namespace kinetrope {
 
@@ -23,6 +23,37 @@ bool replicates(const SampledPattern& p, const CatalogueEntry& entry, PatternSam
         }
     }
     return true;
+}
+
+// A hash of every byte of a name: eight bytes at a time, the last word overlapping the one
+// before it so that nothing past the name is read, then mixed so that the low bits, which
+// pick the slot, depend on all of them.
+std::uint64_t name_hash(std::string_view name) noexcept {
+    constexpr std::uint64_t k = 0x9e3779b97f4a7c15ull;
+    const auto* p = reinterpret_cast<const unsigned char*>(name.data());
+    const std::size_t size = name.size();
+    const auto word = [p](std::size_t at) {
+        std::uint64_t w;
+        std::memcpy(&w, p + at, sizeof w);
+        return w;
+    };
+    std::uint64_t h = (size + 1) * k;
+    if (size < 8) {
+        std::uint64_t w = 0;
+        for (std::size_t at = 0; at < size; ++at) {
+            w |= std::uint64_t{p[at]} << (8 * at);
+        }
+        h = (h ^ w) * k;
+    } else {
+        for (std::size_t at = 0; at + 8 < size; at += 8) {
+            h = (h ^ word(at)) * k;
+            h ^= h >> 29;
+        }
+        h = (h ^ word(size - 8)) * k;
+    }
+    h ^= h >> 32;
+    h *= k;
+    return h ^ (h >> 29);
 }
 
 }  // namespace
@@ -70,51 +101,40 @@ PatternLibrary PatternLibrary::copy_of(std::span<const SampledPattern* const> pa
     return library;
 }
 
-PatternLibrary::PatternLibrary(const PatternLibrary& other) : patterns_(other.patterns_) {
-    index_names();
-}
-
 void PatternLibrary::index_names() {
-    index_.clear();
-    index_.reserve(patterns_.size());
-    for (std::size_t i = 0; i < patterns_.size(); ++i) {
-        const std::string_view name = patterns_[i].name();
-        index_.push_back(NameSlot{name_key::of(name), name, static_cast<std::uint32_t>(i)});
+    std::size_t size = 2;
+    while (size < 2 * patterns_.size()) {
+        size *= 2;
     }
-    std::sort(index_.begin(), index_.end(),
-              [](const NameSlot& a, const NameSlot& b) { return a.name < b.name; });
+    slots_.assign(size, NameSlot{0, 0});
+    for (std::size_t i = 0; i < patterns_.size(); ++i) {
+        const std::uint64_t hash = name_hash(patterns_[i].name());
+        std::size_t at = hash & (size - 1);
+        while (slots_[at].place != 0) {
+            at = (at + 1) & (size - 1);
+        }
+        slots_[at] = NameSlot{hash, static_cast<std::uint32_t>(i + 1)};
+    }
 }
 
 const SampledPattern* PatternLibrary::find(std::string_view name) const noexcept {
-    if (index_.empty()) {
-        return nullptr;
+    if (patterns_.empty() || name.size() > MAX_IDENTIFIER_BYTES) {
+        return nullptr;  // no user name is that long
     }
-    // A lower bound over the sorted index (user names are unique, so it finds exactly what a
-    // scan in stored order would): keys settle most steps, the names only ties of keys.
-    const NameKey query = name_key::of(name);
-    const auto before = [&](const NameSlot& slot) {
-        for (std::size_t w = 0; w < 4; ++w) {
-            if (slot.key.word[w] != query.word[w]) {
-                return slot.key.word[w] < query.word[w];
-            }
+    // Linear probing from the name's own slot; at least half the slots are empty, so the run
+    // of full slots it walks is short, and one always ends it.
+    const std::uint64_t hash = name_hash(name);
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+        const NameSlot slot = slots_[at];
+        if (slot.place == 0) {
+            return nullptr;
         }
-        return slot.name < name;
-    };
-    const NameSlot* first = index_.data();
-    for (std::size_t count = index_.size(); count > 1;) {
-        const std::size_t half = count / 2;
-        if (before(first[half])) {
-            first += half;
+        const SampledPattern& p = patterns_[slot.place - 1];
+        if (slot.hash == hash && p.name() == name) {
+            return &p;
         }
-        count -= half;
     }
-    if (before(*first)) {
-        ++first;
-    }
-    if (first != index_.data() + index_.size() && first->name == name) {
-        return &patterns_[first->position];
-    }
-    return nullptr;
 }
 
 PatternLibrary::Found PatternLibrary::lookup(std::string_view name) const noexcept {

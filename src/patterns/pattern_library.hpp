@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "catalogue/builtin_table.hpp"
-#include "catalogue/name_key.hpp"
 #include "catalogue/registry.hpp"
 #include "core/offset3.hpp"
 #include "patterns/sampled_pattern.hpp"
@@ -25,7 +24,7 @@ public:
     // that guard its allocation have passed. Every pointer must be non-null.
     static PatternLibrary copy_of(std::span<const SampledPattern* const> pack);
 
-    PatternLibrary(const PatternLibrary& other);
+    PatternLibrary(const PatternLibrary&) = default;
     PatternLibrary(PatternLibrary&&) noexcept = default;
     PatternLibrary& operator=(const PatternLibrary&) = delete;
     PatternLibrary& operator=(PatternLibrary&&) = delete;
@@ -51,12 +50,11 @@ public:
     std::vector<CatalogueEntry> catalogue() const;
 
 private:
-    // A user name and the position of its pattern, kept sorted by name for lookup; the key
-    // holds the name's first 32 bytes as words, which settle most comparisons.
+    // A slot of the user names' hash table: the name's hash and its pattern's place in
+    // patterns_ plus one, 0 in an empty slot.
     struct NameSlot {
-        NameKey key;
-        std::string_view name;
-        std::uint32_t position;
+        std::uint64_t hash;
+        std::uint32_t place;
     };
 
     PatternLibrary() = default;
@@ -64,7 +62,7 @@ private:
     const SampledPattern* find(std::string_view name) const noexcept;
 
     std::vector<SampledPattern> patterns_;
-    std::vector<NameSlot> index_;
+    std::vector<NameSlot> slots_;  // a power of two in size, at most half of them full
 };
 
 }  // namespace kinetrope
