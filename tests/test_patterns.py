@@ -17,6 +17,7 @@ INT_MIN, INT_MAX = -2**31, 2**31 - 1
 BAD_NAME = "Invalid pattern name"
 BAD_COUNT = "A pattern requires 1..65535 samples (one per pip)"
 BAD_VALUE = "Pattern samples must be finite and within [-1, 1]"
+BAD_DESCRIPTION = "Pattern description must be valid UTF-8"
 ABOVE_ONE = math.nextafter(1.0, 2.0)
 BELOW_MINUS_ONE = math.nextafter(-1.0, -2.0)
 
@@ -181,12 +182,36 @@ def test_properties_return_what_was_given(description):
     assert type(p.period_pips) is int
 
 
-def test_description_bytes_that_are_not_utf8_fail_on_access():
-    p = SampledPattern("p", b"\xff\xfe", [ZERO])
-    with pytest.raises(UnicodeDecodeError):
-        p.description
-    with pytest.raises(UnicodeDecodeError):
-        PatternLibrary([p]).catalogue()
+@pytest.mark.parametrize("description", [
+    b"caf\xc3\xa9", b"\xe2\x80\x94", b"\xed\x9f\xbf", b"\xee\x80\x80",     # U+D7FF, U+E000
+    b"\xf0\x90\x80\x80", b"\xf4\x8f\xbf\xbf",                              # U+10000, U+10FFFF
+    b"\xff", b"\x80", b"a\xc3", b"\xe2\x28\xa1", bytearray(b"ok\xfe"),      # stray, cut short
+    b"\xc0\xaf", b"\xc1\xbf", b"\xe0\x9f\xbf", b"\xf0\x8f\xbf\xbf",          # overlong
+    b"\xed\xa0\x80", b"\xed\xbf\xbf", b"\xf4\x90\x80\x80", b"\xf5\x80\x80\x80",  # surrogate, too high
+])
+def test_a_description_is_taken_exactly_when_it_is_utf8(description):
+    # A pattern whose description Python cannot decode could never be listed: it is refused.
+    try:
+        text = bytes(description).decode("utf-8")
+    except UnicodeDecodeError:
+        with pytest.raises(ValueError) as err:
+            SampledPattern("p", description, [ZERO])
+        assert str(err.value) == BAD_DESCRIPTION
+    else:
+        p = SampledPattern("p", description, [ZERO])
+        assert p.description == text
+        assert PatternLibrary([p]).catalogue()[-1]["description"] == text
+
+
+@pytest.mark.parametrize("name, samples, message", [
+    ("Bad", [ZERO], BAD_NAME),                       # name before description
+    ("p", [], BAD_DESCRIPTION),                      # description before count
+    ("p", [(2.0, 0.0, 0.0)], BAD_DESCRIPTION),       # description before values
+])
+def test_a_bad_description_is_reported_in_its_place(name, samples, message):
+    with pytest.raises(ValueError) as err:
+        SampledPattern(name, b"\xff", samples)
+    assert str(err.value) == message
 
 
 @pytest.mark.parametrize("attribute", ["name", "description", "period_pips", "samples", "dimensions"])

@@ -13,6 +13,11 @@ SampledPattern::SampledPattern(std::string name, std::string description, std::v
     if (!is_identifier(name_)) {
         throw std::invalid_argument("Invalid pattern name");
     }
+    // Text handed over as bytes may be anything; a description that Python could not decode
+    // would make the pattern, and any library holding it, impossible to list.
+    if (!is_utf8(description_)) {
+        throw std::invalid_argument("Pattern description must be valid UTF-8");
+    }
     if (samples_.empty() || samples_.size() > MAX_SAMPLES) {
         throw std::invalid_argument("A pattern requires 1..65535 samples (one per pip)");
     }
