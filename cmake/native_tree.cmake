@@ -10,11 +10,13 @@
 
 set(kinetrope_native ${CMAKE_BINARY_DIR}/native)
 
-# The tree is ours: one that another compiler made is started afresh, never reused.
+# The tree is ours: one that another compiler made is started afresh, never reused. It is
+# never handed a compiler, so the one this build asks for is the environment's.
 include(${CMAKE_CURRENT_LIST_DIR}/compiler_of_tree.cmake)
 if(EXISTS ${kinetrope_native}/CMakeCache.txt)
   load_cache(${kinetrope_native} READ_WITH_PREFIX native_ CMAKE_CXX_COMPILER)
-  kinetrope_compiler_changed("${native_CMAKE_CXX_COMPILER}" changed)
+  kinetrope_environment_compiler(asked)
+  kinetrope_other_program("${asked}" "${native_CMAKE_CXX_COMPILER}" changed)
   if(changed)
     message(STATUS "The compiler changed: building ${kinetrope_native} afresh")
     file(REMOVE_RECURSE ${kinetrope_native})
