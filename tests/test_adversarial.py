@@ -171,6 +171,11 @@ def make(cls_name, hook):
     }[cls_name]
 
 
+OUTER = {
+    "SampledPattern": ("outer", "", [(0.5, 0.0, 0.0)]),
+    "SampledRecording": ("outer", ["x"], [[0.5]], 120.0),
+    "PatternLibrary": ([SampledPattern("outer", "", [(0.5, 0.0, 0.0)])],),
+}
 INNER = {
     "SampledPattern": ("inner", "", [(0.25, 0.0, 0.0)]),
     "SampledRecording": ("inner", ["y"], [[0.25]], 60.0),
@@ -186,9 +191,13 @@ def describe(obj):
 
 
 def reenter(cls_name, place):
+    """A first __init__ (with a nested one at place, if any), then a second one after it."""
     cls = getattr(kinetrope, cls_name)
     obj = cls.__new__(cls)
-    args = make(cls_name, lambda: obj.__init__(*INNER[cls_name]))[place]
+    if place is None:
+        args = OUTER[cls_name]
+    else:
+        args = make(cls_name, lambda: obj.__init__(*INNER[cls_name]))[place]
     yield outcome(lambda: obj.__init__(*args))
     yield describe(obj)
     yield outcome(lambda: obj.__init__(*INNER[cls_name]))
@@ -199,11 +208,15 @@ def reenter(cls_name, place):
 
 
 @pytest.mark.parametrize("cls_name, place", [
+    ("SampledPattern", None), ("SampledRecording", None), ("PatternLibrary", None),
     ("SampledPattern", 0), ("SampledRecording", 0), ("SampledRecording", 1),
     ("SampledRecording", 2), ("SampledRecording", 3), ("PatternLibrary", 0)])
 def test_an_instance_is_initialised_at_most_once(cls_name, place):
+    # The object is the one the first __init__ built, or the nested one when there is one;
+    # every later __init__ is refused and leaves it as it was.
     refused = f"TypeError: kinetrope.{cls_name} object is already initialised"
-    assert in_child(reenter, cls_name, place) == [refused, "inner", refused, "inner", "released"]
+    first, built = ("ok", "outer") if place is None else (refused, "inner")
+    assert in_child(reenter, cls_name, place) == [first, built, refused, built, "released"]
 
 
 def test_a_failed_init_leaves_the_instance_free_to_initialise():
@@ -316,24 +329,64 @@ def test_every_reader_takes_the_items_iteration_yields(length):
     assert SampledPattern("t", "", [triple]).sample(0).as_tuple() == (0.5, 0.25, 0.0)
 
 
-def test_a_list_shrinking_while_read_gives_what_was_yielded():
-    samples = []
+class Meddler:
+    """A number whose conversion runs caller code that changes the list it sits in."""
 
-    class Value:
-        def __float__(self):
-            del samples[1:]
-            return 0.5
+    def __init__(self, action):
+        self.action = action
 
-    samples.extend([(Value(), 0.0, 0.0), (0.25, 0.0, 0.0), (0.0, 0.0, 0.0)])
-    assert SampledPattern("a", "", samples).period_pips == 1
-    sample = [0.0, 0.0, 0.0]
+    def __float__(self):
+        self.action()
+        return 0.5
 
-    class Shrinks:
-        def __float__(self):
-            sample.clear()
-            return 0.5
 
-    sample[0] = Shrinks()
-    # The sample yielded one number, not three.
-    with pytest.raises(TypeError, match="incompatible constructor arguments"):
-        SampledPattern("a", "", [sample])
+def changed_while_read():
+    """Calls whose lists change while they are read, each with what it gives: the items that
+    iteration yielded, whatever became of the list after."""
+    def pattern(build):
+        samples = []
+        samples.extend(build(samples))
+        return lambda: SampledPattern("a", "", samples)
+
+    def recording(build):
+        rows = []
+        rows.extend(build(rows))
+        return lambda: SampledRecording("take", ["x", "y"], rows, 120.0)
+
+    def row(width, grow=False):
+        values = []
+        action = (lambda: values.extend([0.0] * 50)) if grow else values.clear
+        values.extend([Meddler(action)] + [0.25] * (width - 1))
+        return values
+
+    half, quarter, zero = (0.5, 0.0, 0.0), (0.25, 0.0, 0.0), (0.0, 0.0, 0.0)
+    return {
+        "pattern list cut": (pattern(lambda s: [(Meddler(lambda: s.__delitem__(slice(1, None))),
+                                                 0.0, 0.0), quarter, zero]), [half]),
+        "pattern list cleared": (pattern(lambda s: [(0.1, 0.0, 0.0), (Meddler(s.clear), 0.0, 0.0),
+                                                    quarter]), [(0.1, 0.0, 0.0), half]),
+        "pattern list grown": (pattern(lambda s: [(Meddler(lambda: s.extend([quarter] * 99)),
+                                                   0.0, 0.0)]), [half] + [quarter] * 99),
+        "pattern item cleared": (pattern(lambda s: [row(3)]),
+                                 "TypeError: __init__(): incompatible constructor arguments"),
+        "rows cleared": (recording(lambda r: [[0.5, 0.5], [Meddler(r.clear), 0.5], [0.25, 0.25]]),
+                         [[0.5, 0.5], [0.5, 0.5]]),
+        "rows grown": (recording(lambda r: [[Meddler(lambda: r.extend([[0.25, 0.25]] * 99)), 0.5]]),
+                       [[0.5, 0.5]] + [[0.25, 0.25]] * 99),
+        "row cleared": (recording(lambda r: [[0.5, 0.5], row(2)]), "ValueError: Ragged recording"),
+        "row grown": (recording(lambda r: [row(2, grow=True), [0.5, 0.5]]),
+                      "ValueError: Ragged recording"),
+    }
+
+
+@pytest.mark.parametrize("case", list(changed_while_read()))
+def test_a_list_changed_while_read_gives_what_was_yielded(case):
+    call, expected = changed_while_read()[case]
+    if isinstance(expected, str):
+        assert outcome(call).startswith(expected)
+        return
+    built = call()
+    if isinstance(built, SampledPattern):
+        assert [built.sample(i).as_tuple() for i in range(built.period_pips)] == expected
+    else:
+        assert [built.sample(i) for i in range(built.sample_count)] == expected

@@ -768,7 +768,7 @@ def test_a_subclass_instance_is_a_pattern():
 
 
 # ---------------------------------------------------------------------------------------------
-# Instances made without __init__, and __init__ called twice
+# Instances made without __init__
 
 UNINITIALISED_USES = [
     (Offset3, "x", lambda o: o.x), (Offset3, "as_tuple", lambda o: o.as_tuple()),
@@ -797,84 +797,3 @@ def test_an_instance_never_initialised_is_refused(cls, member, use):
     is_property = isinstance(getattr(cls, member), property)
     expect_type_error(lambda: use(cls.__new__(cls)), "" if is_property else member,
                       constructor=member == "__init__")
-
-
-@pytest.mark.parametrize("cls, args, read", [
-    (SampledPattern, ("wave", "d", [(0.5, 0.0, 0.0)]), lambda o: (o.name, o.sample(0).as_tuple())),
-    (PatternLibrary, ([some_pattern()],), lambda o: o.catalogue()[-1]["name"]),
-    (SampledRecording, ("take", ["x"], [[0.25]], 90.0), lambda o: (o.name, o.sample(0))),
-], ids=["SampledPattern", "PatternLibrary", "SampledRecording"])
-def test_init_builds_once(cls, args, read):
-    late = cls.__new__(cls)
-    late.__init__(*args)
-    once = cls(*args)
-    assert read(late) == read(once)
-    # A second __init__ is refused: the object stays as it was built.
-    other = {SampledPattern: ("other", "", [(1.0, 1.0, 1.0)]),
-             PatternLibrary: ([SampledPattern("other", "", [(1.0, 0.0, 0.0)])],),
-             SampledRecording: ("other", ["y"], [[1.0]], 60.0)}[cls]
-    with pytest.raises(TypeError, match="already initialised"):
-        once.__init__(*other)
-    assert read(once) == read(late)
-
-
-# ---------------------------------------------------------------------------------------------
-# Containers that change while they are read
-
-class Meddler:
-    """A number whose conversion runs caller code that changes the list it sits in."""
-
-    def __init__(self, action):
-        self.action = action
-
-    def __float__(self):
-        self.action()
-        return 0.5
-
-
-def meddling_cases():
-    def pattern(build):
-        samples = []
-        samples.extend(build(samples))
-        return lambda: SampledPattern("a", "", samples)
-
-    def recording(build):
-        rows = []
-        rows.extend(build(rows))
-        return lambda: SampledRecording("take", ["x", "y"], rows, 120.0)
-
-    return {
-        "pattern list cleared": pattern(lambda s: [(0.1, 0.0, 0.0), (Meddler(s.clear), 0.0, 0.0),
-                                                   (0.2, 0.0, 0.0)]),
-        "pattern list grown": pattern(lambda s: [(Meddler(lambda: s.extend([(0.3, 0.0, 0.0)] * 99)),
-                                                  0.0, 0.0)]),
-        "pattern item cleared": pattern(lambda s: [meddled_row(3)]),
-        "rows cleared": recording(lambda r: [[0.5, 0.5], [Meddler(r.clear), 0.5], [0.25, 0.25]]),
-        "rows grown": recording(lambda r: [[Meddler(lambda: r.extend([[0.1, 0.1]] * 99)), 0.5]]),
-        "row cleared": recording(lambda r: [[0.5, 0.5], meddled_row(2)]),
-        "row grown": recording(lambda r: [meddled_row(2, grow=True), [0.5, 0.5]]),
-    }
-
-
-def meddled_row(width, grow=False):
-    row = []
-    action = (lambda: row.extend([0.0] * 50)) if grow else row.clear
-    row.extend([Meddler(action)] + [0.25] * (width - 1))
-    return row
-
-
-@pytest.mark.parametrize("case", list(meddling_cases()))
-def test_containers_changed_while_read(case):
-    # What such a call answers is the caller's own doing; it must answer, and whatever it
-    # builds must be a valid object.
-    call = meddling_cases()[case]
-    try:
-        built = call()
-    except (TypeError, ValueError):
-        return
-    if isinstance(built, SampledPattern):
-        values = [built.sample(i).as_tuple() for i in range(built.period_pips)]
-        assert 1 <= len(values) and all(-1.0 <= v <= 1.0 for t in values for v in t)
-    else:
-        rows = [built.sample(i) for i in range(built.sample_count)]
-        assert rows and all(len(r) == 2 and all(-1.0 <= v <= 1.0 for v in r) for r in rows)
