@@ -14,8 +14,8 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
-static_assert(PYBIND11_VERSION_MAJOR == 3 && PYBIND11_VERSION_MINOR <= 1 &&
-                  (PYBIND11_VERSION_MINOR > 0 || PYBIND11_VERSION_MICRO >= 2),
+// 3.0.2 (final) up to, not including, 3.2.0; every release states its version this way.
+static_assert(PYBIND11_VERSION_HEX >= 0x030002F0 && PYBIND11_VERSION_HEX < 0x03020000,
               "the bindings rely on pybind11 internals as they are from 3.0.2 to 3.1.x");
 
 namespace kinetrope::bindings {
