@@ -25,7 +25,8 @@ def tools():
 
 
 def configure(cmake, source, tree, defines=(), cxx=None):
-    env = {k: v for k, v in os.environ.items() if k != "CXX"}
+    # CMake and the compilers are the system's: no sanitizer runtime preloaded into them.
+    env = {k: v for k, v in os.environ.items() if k not in ("CXX", "LD_PRELOAD")}
     if cxx:
         env["CXX"] = cxx
     done = subprocess.run([cmake, "-S", source, "-B", tree, *defines], env=env,
