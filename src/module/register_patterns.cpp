@@ -27,7 +27,8 @@ void register_patterns(py::module_& m) {
                                           const Samples& samples) {
                  std::vector<Offset3> values;
                  // Too many samples are refused without a second buffer: the constructor
-                 // reports an empty list with the same message, after the name check as always.
+                 // reports an empty list with the same message, after the name and description
+                 // checks as always.
                  if (!samples.over_limit) {
                      values.reserve(samples.items.size());
                      for (const Triple& s : samples.items) {
@@ -36,8 +37,7 @@ void register_patterns(py::module_& m) {
                  }
                  return SampledPattern(std::move(name), std::move(description), std::move(values));
              }),
-             constructor, py::arg("name"), py::arg("description"),
-             py::arg("samples"))
+             constructor, py::arg("name"), py::arg("description"), py::arg("samples"))
         .def_property_readonly("name", &SampledPattern::name)
         .def_property_readonly("description", &SampledPattern::description)
         .def_property_readonly("period_pips", &SampledPattern::period_pips)
