@@ -5,15 +5,22 @@ from __future__ import annotations
 import importlib
 from types import ModuleType
 
-EXTRA_HINT = "Install it with `pip install kinetrope[rig]`."
+
+def install_hint(extra: str = "rig") -> str:
+    """How to install the libraries of one extra of kinetrope."""
+    return f"Install it with `pip install kinetrope[{extra}]`."
+
+
+EXTRA_HINT = install_hint()
 
 
 class MissingDependency(ImportError):
     """A feature was used whose optional library is not installed."""
 
 
-def require(module: str, package: str, feature: str) -> ModuleType:
-    """Import ``module`` for ``feature``, or fail naming ``package`` and the extra."""
+def require(module: str, package: str, feature: str, extra: str = "rig") -> ModuleType:
+    """Import ``module`` for ``feature``, or fail naming ``package`` and ``extra``, the
+    extra of kinetrope that installs it."""
     try:
         # The package first: a submodule already imported would be found even when the
         # package itself is blocked or gone.
@@ -21,5 +28,5 @@ def require(module: str, package: str, feature: str) -> ModuleType:
         return importlib.import_module(module)
     except ImportError as error:
         raise MissingDependency(
-            f"{feature} requires the '{package}' package. {EXTRA_HINT}",
+            f"{feature} requires the '{package}' package. {install_hint(extra)}",
             name=module) from error
