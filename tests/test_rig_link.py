@@ -5,6 +5,7 @@ nothing leaves the machine."""
 import math
 import sys
 import textwrap
+import time
 import types
 
 import pytest
@@ -67,6 +68,49 @@ def test_without_the_binding_the_follower_names_the_link_extra(monkeypatch, modu
         LinkFollower()
     assert "'LinkPython-extern' package" in str(info.value)
     assert "pip install kinetrope[link]" in str(info.value)
+
+
+class DyingBinding(types.ModuleType):
+    """A binding whose session can be read once, standing at beat 23.25, and then fails."""
+
+    def __init__(self):
+        super().__init__("link")
+        binding = self
+
+        class State:
+            def tempo(self):
+                return 120.0
+
+            def isPlaying(self):
+                return False
+
+            def beatAtTime(self, micros, quantum):
+                return 23.25
+
+        class Link:
+            def __init__(self, bpm):
+                self.enabled = self.startStopSyncEnabled = False
+                self.reads = 0
+
+            def clock(self):
+                return types.SimpleNamespace(micros=lambda: 10_000_000)
+
+            def captureAppSessionState(self):
+                self.reads += 1
+                if self.reads > 1:
+                    raise RuntimeError("the session's thread died")
+                return State()
+
+        binding.Link = Link
+
+
+def test_a_binding_that_fails_holds_the_pip_and_says_why(monkeypatch):
+    monkeypatch.setitem(sys.modules, "link", DyingBinding())
+    with LinkFollower() as follower:
+        assert follower.pip_at(time.monotonic()) == 208 and follower.failure is None
+        assert follower.pip_at(time.monotonic()) == 208
+        assert follower.failure == "the Link session failed: the session's thread died"
+        assert (follower.peers, follower.playing, follower.bpm) == (0, False, 120.0)
 
 
 # -- two peers --------------------------------------------------------------------------------
