@@ -30,6 +30,7 @@ from .osc import OscSender
 from .patch import Aim, Patch, Placement
 from .player import (DmxOutput, DmxSending, OscOutput, Output, Player, PrintOutput, Result,
                      TimeSource, Watcher, dmx_name)
+from .link import LinkFollower
 from .live import ShowReloader
 from .show import OutputSpec, Show, ShowError, ShowFrames, Tempo, describe_patch, load_show
 from .status import PLAIN_INTERVAL, FixtureAim, Status
@@ -271,8 +272,10 @@ def _is_show(args: argparse.Namespace) -> bool:
 def play(args: argparse.Namespace) -> int:
     if _is_show(args):
         return play_show(args)
-    if not (args.midi or args.bpm or args.midi_clock):
-        raise UsageError("one of the arguments --midi --bpm --midi-clock is required")
+    if not (args.midi or args.bpm or args.midi_clock or args.link):
+        raise UsageError("one of the arguments --midi --bpm --midi-clock --link is required")
+    if args.start_stop_sync and not args.link:
+        raise UsageError("--start-stop-sync follows a Link session's transport: give --link")
     motions = _motions(args)
     with contextlib.ExitStack() as stack:
         outputs: list[Output] = []
@@ -290,36 +293,57 @@ def play(args: argparse.Namespace) -> int:
             return [(name, *aim) for name, aim in
                     zip(motions.labels, patch.aims(frame.values, frame.levels))]
 
-        status = _status(args, aims)
+        status = _status(args, aims, args.quantum)
         if status is not None:
             stack.callback(status.close)
-        return _run(args, _time_source(args.midi, args.bpm, args.midi_clock, stack),
+        return _run(args, _time_source(_pattern_tempo(args), stack),
                     _pattern_frames(motions, patch), outputs,
                     [] if status is None else [status],
                     report=status.report if status is not None else None)
 
 
-def _time_source(midi: str | None, bpm: float | None, clock: str | None,
-                 stack: contextlib.ExitStack,
+def _time_source(tempo: Tempo, stack: contextlib.ExitStack,
                  keep: tuple[Player, int] | None = None) -> TimeSource:
-    """The time source of a MIDI file, a tempo or a MIDI clock. With ``keep``, a player
-    and its pip, a tempo takes over that pip at this moment, so a change of tempo while a
-    show plays does not jump."""
-    if clock is not None:
-        follower = _clock_source(clock, stack)
-        return TimeSource(f"MIDI clock {clock}", follower.pip_at, lambda _: follower.bpm,
-                          absolute=True, failure=lambda: follower.failure,
-                          state=lambda: "playing" if follower.playing else "stopped, holding")
-    if midi:
-        tempo = _load_midi(midi)
-        return TimeSource(midi, tempo.pip_at, tempo.bpm_at, duration=tempo.duration)
-    bpm = 120.0 if bpm is None else bpm
+    """The time source of a MIDI file, a tempo, a MIDI clock or a Link session. With
+    ``keep``, a player and its pip, a tempo takes over that pip at this moment, so a change
+    of tempo while a show plays does not jump."""
+    if tempo.link:
+        follower = stack.enter_context(_join_link(tempo))
+
+        def link_state() -> str:
+            peers = "no peers, its own tempo" if follower.peers == 0 else (
+                f"{follower.peers} peer{'s' if follower.peers > 1 else ''}")
+            return peers + ("" if follower.playing else ", stopped, holding")
+        return TimeSource("Ableton Link", follower.pip_at, lambda _: follower.bpm,
+                          absolute=True, failure=lambda: follower.failure, state=link_state)
+    if tempo.clock is not None:
+        clock = _clock_source(tempo.clock, stack)
+        return TimeSource(f"MIDI clock {tempo.clock}", clock.pip_at, lambda _: clock.bpm,
+                          absolute=True, failure=lambda: clock.failure,
+                          state=lambda: "playing" if clock.playing else "stopped, holding")
+    if tempo.midi:
+        song = _load_midi(tempo.midi)
+        return TimeSource(tempo.midi, song.pip_at, song.bpm_at, duration=song.duration)
+    bpm = 120.0 if tempo.bpm is None else tempo.bpm
     zero = 0.0
     if keep is not None:
         player, pip = keep
         zero = player.time_of(player.clock()) - pip * 60.0 / (PIPS_PER_BEAT * bpm)
     steady = TempoMap.constant(bpm, beat_zero_seconds=zero)
     return TimeSource("steady tempo", steady.pip_at, steady.bpm_at)
+
+
+def _join_link(tempo: Tempo) -> LinkFollower:
+    try:
+        return LinkFollower(tempo.quantum, start_stop_sync=tempo.start_stop_sync,
+                            bpm=120.0 if tempo.bpm is None else tempo.bpm)
+    except OSError as error:
+        raise UsageError(f"cannot join an Ableton Link session: {describe(error)}") from None
+
+
+def _pattern_tempo(args: argparse.Namespace) -> Tempo:
+    return Tempo(bpm=args.bpm, midi=args.midi, clock=args.midi_clock, link=args.link,
+                 quantum=args.quantum, start_stop_sync=args.start_stop_sync)
 
 
 def _run(args: argparse.Namespace, source: TimeSource,
@@ -346,7 +370,8 @@ def _run(args: argparse.Namespace, source: TimeSource,
 
 # -- shows ----------------------------------------------------------------------------------
 
-_PATTERN_ONLY = ("midi", "bpm", "midi_clock", "osc", "dmx", "dimmer") + _EFFECT_OPTIONS + \
+_PATTERN_ONLY = ("midi", "bpm", "midi_clock", "link", "start_stop_sync", "osc", "dmx",
+                 "dimmer") + _EFFECT_OPTIONS + \
     _FAN_OPTIONS + ("fan",)
 
 
@@ -413,15 +438,18 @@ def _show_outputs(show: Show, stack: contextlib.ExitStack) -> dict[OutputSpec, O
 
 
 def _status(args: argparse.Namespace,
-            aims: Callable[[Frame], Sequence[FixtureAim] | None] | None) -> Status | None:
+            aims: Callable[[Frame], Sequence[FixtureAim] | None] | None,
+            quantum: int = 4) -> Status | None:
     """The live view on a terminal, plain lines elsewhere, nothing with --quiet."""
     if args.quiet or sys.stderr is None:
         return None
     live = sys.stderr.isatty() and not args.print      # printed frames would tear the view
     try:
-        return Status(sys.stderr, live=live, aims=aims, interval=args.status_every)
+        return Status(sys.stderr, live=live, aims=aims, interval=args.status_every,
+                      quantum=quantum)
     except MissingDependency:
-        return Status(sys.stderr, live=False, aims=aims, interval=args.status_every)
+        return Status(sys.stderr, live=False, aims=aims, interval=args.status_every,
+                      quantum=quantum)
 
 
 def play_show(args: argparse.Namespace) -> int:
@@ -433,22 +461,21 @@ def play_show(args: argparse.Namespace) -> int:
         opened = _show_outputs(show, stack)
 
         def make_source(tempo: Tempo, player: Player, pip: int) -> TimeSource:
-            return _time_source(tempo.midi, tempo.bpm, tempo.clock, stack,
-                                keep=(player, pip))
+            return _time_source(tempo, stack, keep=(player, pip))
 
         def aims(frame: Frame) -> list[FixtureAim]:
             current = reloader.frames
             return [(name, *aim) for name, aim in
                     zip(current.names, current.patch.aims(frame.values, frame.levels))]
 
-        status = _status(args, aims)
+        status = _status(args, aims, show.tempo.quantum)
         if status is not None:
             stack.callback(status.close)
         report = status.report if status is not None else _say
-        reloader = ShowReloader(show, frames, opened, open_output, make_source, report)
+        reloader = ShowReloader(show, frames, opened, open_output, make_source, report,
+                                show.tempo.quantum)
         stack.callback(reloader.close)
-        tempo = show.tempo
-        return _run(args, _time_source(tempo.midi, tempo.bpm, tempo.clock, stack),
+        return _run(args, _time_source(show.tempo, stack),
                     reloader.frame, printed + list(opened.values()),
                     [] if status is None else [status], report=report,
                     attach=reloader.attach)
@@ -556,7 +583,7 @@ def render_command(args: argparse.Namespace) -> int:
         show = _load_show(args, allowed=("midi",))
         frames = ShowFrames(show)
         midi = args.midi or show.tempo.midi
-        if midi is None and show.tempo.bpm is None:
+        if midi is None and show.tempo.clock is not None:
             raise UsageError(f"{show.path}: a show that follows a MIDI clock renders with "
                              "--midi FILE")
         if midi is None and args.seconds is None:
@@ -636,6 +663,14 @@ def build_parser() -> argparse.ArgumentParser:
     source.add_argument("--midi-clock", metavar="PORT",
                         help="follow MIDI clock from a mido input port, or '-' for raw MIDI "
                              "bytes on standard input")
+    source.add_argument("--link", action="store_true",
+                        help="follow the Ableton Link session on the local network (the "
+                             "link extra)")
+    play_parser.add_argument("--quantum", type=_whole(1, 64, "a number of beats"), default=4,
+                             metavar="BEATS", help="beats a bar: Link's quantum, and the "
+                                                   "status view's bars")
+    play_parser.add_argument("--start-stop-sync", action="store_true",
+                             help="with --link, follow the session's start and stop")
     play_parser.add_argument("--osc", metavar="HOST:PORT", help="send OSC bundles there")
     play_parser.add_argument("--prefix", default="/kinetrope", help="OSC address prefix")
     play_parser.add_argument("--dmx", metavar="UNIVERSE@HOST",

@@ -37,7 +37,7 @@ _FAN_KEYS = ("spread", "order", "wings", "blocks", "groups", "seed")
 _MOTION_KEYS = ("pattern", "shape") + _EFFECT_KEYS + _FAN_KEYS
 _KNOWN = {
     "": ("tempo", "outputs", "types", "patch", "groups", "effects"),
-    "tempo": ("bpm", "midi", "clock"),
+    "tempo": ("bpm", "midi", "clock", "link", "quantum", "start_stop_sync"),
     "outputs": ("protocol", "universe", "universes", "host", "port", "prefix", "priority"),
     "types": ("definition", "mode", "pan_travel", "tilt_travel", "channels", "pan_offset",
               "tilt_offset", "dimmer_offset", "pan_bits", "tilt_bits", "dimmer_bits"),
@@ -59,12 +59,17 @@ class ShowError(ValueError):
 
 @dataclass(frozen=True)
 class Tempo:
-    """Where time comes from: a constant ``bpm``, a ``midi`` file's tempo map, or a MIDI
-    ``clock`` port ("-": raw MIDI on standard input)."""
+    """Where time comes from: a constant ``bpm``, a ``midi`` file's tempo map, a MIDI
+    ``clock`` port ("-": raw MIDI on standard input), or an Ableton ``link`` session (with
+    ``bpm`` the tempo the show brings to a session it starts, and ``start_stop_sync`` to
+    follow the session's transport). A bar has ``quantum`` beats."""
 
     bpm: float | None = None
     midi: str | None = None
     clock: str | None = None
+    link: bool = False
+    quantum: int = 4
+    start_stop_sync: bool = False
 
 
 @dataclass(frozen=True)
@@ -286,15 +291,25 @@ class _Loader:
         if table is None:
             return Tempo()
         check.known(table, "tempo", "tempo")
-        given = [key for key in _KNOWN["tempo"] if key in table]
-        if len(given) != 1:
-            check.fail("tempo", "give exactly one of bpm, midi and clock"
+        link = check.get(table, "link", "tempo", "boolean", default=False)
+        quantum = check.get(table, "quantum", "tempo", "integer", low=1, high=64, default=4)
+        sync = check.get(table, "start_stop_sync", "tempo", "boolean", default=False)
+        sources = [key for key in ("bpm", "midi", "clock") if key in table]
+        if link:
+            sources = [key for key in sources if key != "bpm"]   # the tempo it brings
+        if len(sources) + bool(link) != 1:
+            given = sources + (["link"] if link else [])
+            check.fail("tempo", "give exactly one of bpm, midi, clock and link = true"
                        + (f", not {' and '.join(given)}" if given else ""))
             return Tempo()
+        if sync and not link:
+            check.fail("tempo.start_stop_sync", "follows a Link session's transport: it "
+                                                "needs link = true")
         bpm = check.get(table, "bpm", "tempo", "number", low=1e-6, high=1e6)
         midi = check.get(table, "midi", "tempo", "string")
         clock = check.get(table, "clock", "tempo", "string")
-        return Tempo(bpm=bpm, midi=self._relative(midi), clock=clock)
+        return Tempo(bpm=bpm, midi=self._relative(midi), clock=clock, link=link,
+                     quantum=quantum, start_stop_sync=sync)
 
     def _relative(self, path: str | None) -> str | None:
         return None if path is None else os.path.join(self.folder, path)

@@ -225,7 +225,7 @@ def test_render_to_a_closed_pipe_ends_quietly(tmp_path):
     (["play", "circle", "--bpm", 120, "--start", "١"], "must be a channel from 1 to 512"),
     (["play", "circle", "helix", "--bpm", 120, "--dmx", "7@127.0.0.1", "--start", 506],
      "2 fixtures need 4 channels each from channel 506: channels 506..513"),
-    (["play", "circle"], "one of the arguments --midi --bpm --midi-clock is required"),
+    (["play", "circle"], "one of the arguments --midi --bpm --midi-clock --link is required"),
 ])
 def test_failures_exit_2_with_a_clear_message(args, message, song, tmp_path):
     (tmp_path / "garbage.mid").write_bytes(b"MThd garbage")

@@ -309,3 +309,27 @@ def test_when_the_peer_leaves_the_follower_goes_on_at_its_tempo(session):
     errors = [pip - (base + 64 * (beat - start)) for beat, (_, (pip, _, _)) in zip(beats, frames)]
     assert report("alone at 150 bpm", errors) <= ONE_PIP
     assert session["end"] == [True, None]
+
+
+# The command line, following a peer at 133 bpm: what its status line says.
+COMMAND_LINE = textwrap.dedent("""
+    import json, subprocess, sys, time
+    peer = subprocess.Popen([sys.executable, "-c", PEER], stdin=subprocess.PIPE,
+                            stdout=subprocess.PIPE, text=True)
+    peer.stdout.readline()
+    time.sleep(0.7)                       # the older session keeps its tempo
+    play = subprocess.run([sys.executable, "-m", "kinetrope_rig", "play", "circle", "--link",
+                           "--seconds", "2.5", "--status-every", "0.5"],
+                          capture_output=True, text=True, timeout=60)
+    peer.stdin.write(json.dumps({"leave": True}) + "\\n")
+    peer.stdin.flush()
+    peer.wait(timeout=10)
+    print(json.dumps({"rc": play.returncode, "err": play.stderr}))
+""")
+
+
+def test_play_follows_a_link_session_and_says_so():
+    seen = in_namespace(f"PEER = {PEER!r}\n" + COMMAND_LINE, ENV)
+    lines = seen["err"].splitlines()
+    assert seen["rc"] == 0, seen["err"]
+    assert any("Ableton Link: 133.0 bpm, 1 peer" in line for line in lines[2:-1])

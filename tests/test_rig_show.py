@@ -379,3 +379,21 @@ def test_mutated_shows_load_or_are_refused_in_one_line(folder, capsys):
     with capsys.disabled():
         print(f"\nmutated shows: {outcomes}")
     assert outcomes["loaded"] > 20 and outcomes["refused"] > 100
+
+
+@pytest.mark.parametrize("tempo, problem", [
+    ("link = true\nbpm = 128\nquantum = 3\nstart_stop_sync = true", None),
+    ("link = true\nmidi = 'song.mid'",
+     "tempo: give exactly one of bpm, midi, clock and link = true, not midi and link"),
+    ("bpm = 120\nstart_stop_sync = true",
+     "tempo.start_stop_sync: follows a Link session's transport: it needs link = true"),
+    ("clock = '-'\nquantum = 0", "tempo.quantum: must be from 1 to 64, not 0"),
+])
+def test_the_tempo_table(folder, tempo, problem):
+    path = write_show(folder, EXAMPLE.replace("bpm = 128", tempo, 1))
+    if problem is None:
+        assert load_show(path).tempo.quantum == 3
+        return
+    with pytest.raises(ShowError) as info:
+        load_show(path)
+    assert info.value.lines == (f"{path}: {problem}",)
