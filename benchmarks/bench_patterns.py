@@ -29,8 +29,8 @@ def best_seconds(fn, repeat=5):
 def sampling():
     pattern = kinetrope.SampledPattern("bench", "", [(i / 256.0, 0.0, 0.0) for i in range(256)])
     users = [kinetrope.SampledPattern(f"u{i}", "", [(0.5, 0.0, 0.0)] * 8) for i in range(1024)]
-    # Every call spelled as a caller writes it: the attribute looked up and the method bound
-    # on each call, as they are in a caller's loop.
+    # Every call spelled as a caller writes it: the attribute looked up on each call, as it is
+    # in a caller's loop, and no method bound beforehand.
     names = {"kinetrope": kinetrope, "pattern": pattern, "lib": kinetrope.PatternLibrary(users),
              "user": users[-1].name, "builtin": "lfo_breathe", "pip": 300}
     cases = [

@@ -1,5 +1,7 @@
 #include "module/sealed_class.hpp"
 
+#include "module/method_descriptor.hpp"
+
 namespace py = pybind11;
 
 namespace kinetrope::bindings {
@@ -38,6 +40,30 @@ void set_item(PyTypeObject* type, const char* name, PyObject* value) {
     Py_DECREF(value);
 }
 
+// Every method the class stores as an instancemethod becomes one that CPython calls straight
+// from the class, without a bound method made and freed on each call. The type is made anew for
+// each class and kept alive by its methods, so no Python object is shared between module objects.
+void call_methods_unbound(PyTypeObject* type) {
+    const py::object method_type = py::reinterpret_steal<py::object>(new_method_descriptor_type());
+    if (!method_type) {
+        throw py::error_already_set();
+    }
+    PyObject* name = nullptr;
+    PyObject* value = nullptr;
+    Py_ssize_t position = 0;
+    // Only values change, which leaves the iteration valid.
+    while (PyDict_Next(type->tp_dict, &position, &name, &value)) {
+        if (bound_function(value) != nullptr) {
+            PyObject* method = new_method_descriptor(method_type.ptr(), value);
+            if (method == nullptr || PyDict_SetItem(type->tp_dict, name, method) != 0) {
+                Py_XDECREF(method);
+                throw py::error_already_set();
+            }
+            Py_DECREF(method);
+        }
+    }
+}
+
 }  // namespace
 
 void seal_type(PyTypeObject* type, PyMethodDef& guard_def, std::string& guard_doc,
@@ -59,6 +85,7 @@ void seal_type(PyTypeObject* type, PyMethodDef& guard_def, std::string& guard_do
         }
         set_item(type, "__init__", PyInstanceMethod_New(function.ptr()));
     }
+    call_methods_unbound(type);
     set_item(type, "__class__", PyDescr_NewGetSet(type, &class_getset));
     set_item(type, "__reduce__", PyDescr_NewMethod(type, &reduce_def));
     type->tp_flags |= Py_TPFLAGS_IMMUTABLETYPE;

@@ -18,6 +18,7 @@ namespace kinetrope::bindings {
 // Installs the guards on type, whose own __init__ (if it binds one) is replaced by guard_def,
 // a function of the type that refuses a built instance and otherwise calls *original. Makes
 // the type immutable: __class__ assignment to or from it is refused, as for built-in types.
+// Its methods, the guard included, are then called without binding them on every call.
 void seal_type(PyTypeObject* type, PyMethodDef& guard_def, std::string& guard_doc,
                PyObject*& original);
 
