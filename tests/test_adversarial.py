@@ -254,6 +254,58 @@ def test_class_assignment_is_refused(cls_name):
 
 
 # ---------------------------------------------------------------------------------------------
+# A method reached every way: through the instance, the class, the class's own dictionary or a
+# subclass, with the instance it belongs to or with anything else in its place
+
+METHODS = {"Offset3": ("as_tuple", ()), "SampledPattern": ("sample", (3,)),
+           "PatternLibrary": ("sample", ("bounce", 3)), "SampledRecording": ("sample", (0,))}
+
+
+def result_of(call):
+    result = call()
+    return repr(result.as_tuple() if isinstance(result, Offset3) else result)
+
+
+def call_every_way(cls_name):
+    """The result through each way in, then the outcome of each wrong self, then (for a class
+    that can be subclassed here) the results on a subclass instance, super() first."""
+    obj = instances()[cls_name]
+    cls, (name, args) = type(obj), METHODS[cls_name]
+    entry, bound = vars(cls)[name], getattr(obj, name)
+    ways = [lambda o: getattr(o, name)(*args), lambda o: getattr(cls, name)(o, *args),
+            lambda o: entry(o, *args), lambda o: entry.__get__(o, cls)(*args)]
+    yield from (result_of(lambda: way(obj)) for way in ways)
+    del obj
+    yield result_of(lambda: bound(*args))
+    other = instances()["PatternLibrary" if cls_name == "SampledPattern" else "SampledPattern"]
+    refusals = [entry, lambda: entry(self=bound.__self__)]
+    for wrong in (None, 3, other, cls.__new__(cls)):
+        refusals += [lambda w=wrong: getattr(cls, name)(w, *args), lambda w=wrong: entry(w, *args)]
+    yield from (outcome(call).splitlines()[0] for call in refusals)
+    if cls_name in OUTER:
+        class Sub(cls):
+            def through_super(self):
+                return getattr(super(), name)(*args)
+
+        sub = Sub(*OUTER[cls_name])
+        yield result_of(sub.through_super)
+        yield from (result_of(lambda: way(sub)) for way in ways)
+
+
+@pytest.mark.parametrize("cls_name", CLASSES)
+def test_a_method_gives_one_result_every_way_and_refuses_any_other_self(cls_name):
+    name, args = METHODS[cls_name]
+    lines = in_child(call_every_way, cls_name)
+    plain = result_of(lambda: getattr(instances()[cls_name], name)(*args))
+    assert lines[:5] == [plain] * 5
+    refused = f"TypeError: {name}(): incompatible function arguments."
+    assert all(line.startswith(refused) for line in lines[5:15]), lines[5:15]
+    subclassed = lines[15:]
+    assert len(subclassed) == (5 if cls_name in OUTER else 0)
+    assert len(set(subclassed)) <= 1
+
+
+# ---------------------------------------------------------------------------------------------
 # Sequences that lie about their length
 
 class Claims:
