@@ -123,6 +123,7 @@ PyType_Slot slots[] = {
     {Py_tp_descr_get, slot(get)},
     {Py_tp_getattro, slot(get_attribute)},
     {Py_tp_repr, slot(repr)},
+    {Py_tp_hash, slot(PyObject_HashNotImplemented)},  // unhashable, as an instancemethod is
     {Py_tp_members, members},
     {Py_tp_getset, getset},
     {Py_tp_methods, methods},
