@@ -121,20 +121,13 @@ class Show:
 
 # -- reading ------------------------------------------------------------------------------
 
+_KINDS = ((bool, "a boolean"), (int, "an integer"), (float, "a number"), (str, "a string"),
+          (list, "an array"), (dict, "a table"))
+
+
 def _kind(value: Any) -> str:
-    if isinstance(value, bool):
-        return "a boolean"
-    if isinstance(value, int):
-        return "an integer"
-    if isinstance(value, float):
-        return "a number"
-    if isinstance(value, str):
-        return "a string"
-    if isinstance(value, list):
-        return "an array"
-    if isinstance(value, dict):
-        return "a table"
-    return "a date or time"
+    """What a TOML value is, as a message names it (bool before int: a bool is an int)."""
+    return next((name for kind, name in _KINDS if isinstance(value, kind)), "a date or time")
 
 
 class _Checker:
