@@ -6,7 +6,6 @@ its own test instead of the run; under the sanitizers the child is instrumented 
 
 import copy
 import gc
-import importlib.util
 import os
 import pickle
 import subprocess
@@ -32,11 +31,19 @@ def outcome(call):
     return "ok"
 
 
-def in_child(attack, *args):
-    """Runs attack(*args) in a fresh interpreter; returns the lines it printed."""
+def run_child(code):
+    """Runs code in a fresh process with this module on its path; returns the lines it printed."""
     runtime = str(Path(kinetrope.__file__).resolve().parent)
     pythonpath = os.pathsep.join(filter(None, [runtime, os.environ.get("PYTHONPATH")]))
-    code = (
+    done = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True,
+                          timeout=300, env=dict(os.environ, PYTHONPATH=pythonpath), check=False)
+    assert done.returncode == 0, done.stderr[-3000:]
+    return done.stdout.splitlines()
+
+
+def in_child(attack, *args):
+    """Runs attack(*args) in a fresh interpreter; returns the lines it printed."""
+    return run_child(
         "import importlib.util, sys\n"
         f"spec = importlib.util.spec_from_file_location('adversarial', {__file__!r})\n"
         "module = importlib.util.module_from_spec(spec)\n"
@@ -44,10 +51,6 @@ def in_child(attack, *args):
         f"for line in module.{attack.__name__}(*{args!r}):\n"
         "    print(line)\n"
     )
-    done = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True,
-                          timeout=300, env=dict(os.environ, PYTHONPATH=pythonpath), check=False)
-    assert done.returncode == 0, done.stderr[-3000:]
-    return done.stdout.splitlines()
 
 
 def instances():
@@ -442,3 +445,47 @@ def test_a_list_changed_while_read_gives_what_was_yielded(case):
         assert [built.sample(i).as_tuple() for i in range(built.period_pips)] == expected
     else:
         assert [built.sample(i) for i in range(built.sample_count)] == expected
+
+
+# ---------------------------------------------------------------------------------------------
+# Another interpreter of the same process: refused, and the main interpreter's module unharmed
+
+IN_OTHER = (
+    "try:\n"
+    "    import kinetrope\n"
+    "except ImportError as error:\n"
+    "    print('refused:', error.__cause__ or error, flush=True)\n"
+    "else:\n"
+    "    print('imported', flush=True)\n"
+)
+IN_MAIN = """
+import kinetrope
+library = kinetrope.PatternLibrary([kinetrope.SampledPattern("wave", "", [(0.5, 0.0, 0.0)])])
+same = library.sample("bounce", 3).as_tuple() == kinetrope.bounce(3).as_tuple()
+print("main", "ok" if same else "wrong", flush=True)
+"""
+START_OTHER = {
+    "legacy": "import _testcapi\n_testcapi.run_in_subinterp(IN_OTHER)\n",
+    "isolated": ("import _interpreters as api\ninterp = api.create('isolated')\n"
+                 if sys.version_info >= (3, 13) else
+                 "import _xxsubinterpreters as api\ninterp = api.create(isolated=True)\n")
+                + "api.run_string(interp, IN_OTHER)\napi.destroy(interp)\n",
+}
+
+
+@pytest.mark.parametrize("kind, main_first", [
+    ("legacy", True),
+    ("legacy", False),
+    pytest.param("isolated", True, marks=pytest.mark.skipif(
+        sys.version_info < (3, 12), reason="isolated interpreters came with CPython 3.12")),
+])
+def test_another_interpreter_is_refused_and_leaves_the_main_one_working(kind, main_first):
+    pytest.importorskip("_testcapi")
+    script = (f"IN_OTHER = {IN_OTHER!r}\n" + (IN_MAIN if main_first else "")
+              + START_OTHER[kind] + IN_MAIN)
+    lines = run_child(script)
+    # CPython itself refuses a module that declares no support, where the interpreter checks
+    refusals = ("refused: kinetrope can only be imported in the main interpreter",
+                "refused: module kinetrope does not support loading in subinterpreters")
+    lines = ["refused" if line in refusals else line for line in lines]
+    assert lines == ["main ok"] * main_first + ["refused", "main ok"]

@@ -3,8 +3,9 @@
 // Everything the bindings take from pybind11 beyond its documented interface, in one place:
 // the layout of its instances (where the native object is, whether it was built), the
 // registration of a bound class, the value_and_holder that a new-style constructor receives,
-// the keep-alive set of a call, what its vector converter counts as a list, and the
-// instancemethod objects it stores bound methods as. All of it was read from the releases the
+// the keep-alive set of a call, what its vector converter counts as a list, the
+// instancemethod objects it stores bound methods as, and the module definition its entry point
+// returns. All of it was read from the releases the
 // check below admits; a later series is admitted only once it has been read again (with the
 // bounds in pyproject.toml and CMakeLists.txt).
 
@@ -19,6 +20,21 @@ static_assert(PYBIND11_VERSION_HEX >= 0x030002F0 && PYBIND11_VERSION_HEX < 0x030
               "the bindings rely on pybind11 internals as they are from 3.0.2 to 3.1.x");
 
 namespace kinetrope::bindings {
+
+// What PYBIND11_MODULE's entry point does once the interpreter passed its checks, for an entry
+// point that checks more first: the definition, with pybind11's slots, of the module that exec
+// fills in (PYBIND11_MODULE_EXEC).
+inline PyObject* init_module(const char* name, int (*exec)(PyObject*)) {
+    try {
+        pybind11::detail::ensure_internals();
+        static pybind11::detail::slots_array slots = pybind11::detail::init_slots(exec);
+        static PyModuleDef def{PyModuleDef_HEAD_INIT, name,    nullptr, 0,      nullptr,
+                               slots.data(),          nullptr, nullptr, nullptr};
+        return PyModuleDef_Init(&def);
+    }
+    PYBIND11_CATCH_INIT_EXCEPTIONS
+    return nullptr;
+}
 
 // The registration of the class bound to T, looked up on first use (once the module has bound
 // it) instead of on every argument.
