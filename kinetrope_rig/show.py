@@ -540,9 +540,9 @@ class _Loader:
             return None
         arguments = {key: (tuple(v) if isinstance(v, list) else v)
                      for key, v in spec.items() if key != "kind"}
-        for key, value in arguments.items():
-            if isinstance(value, str) and key in ("phase",) and "/" in value:
-                arguments[key] = Fraction(value)
+        phase = arguments.get("phase")
+        if isinstance(phase, str) and "/" in phase:
+            arguments["phase"] = Fraction(phase)
         try:
             return SHAPES[kind](name, **arguments)
         except TypeError as error:
