@@ -130,6 +130,22 @@ def _kind(value: Any) -> str:
     return next((name for kind, name in _KINDS if isinstance(value, kind)), "a date or time")
 
 
+def _finite(value: Any) -> bool:
+    return isinstance(value, (int, float)) and not isinstance(value, bool) \
+        and math.isfinite(value)
+
+
+# What ``_Checker.get`` accepts for each kind, and how a message names it.
+_VALUE_KINDS: dict[str, tuple[Callable[[Any], bool], str]] = {
+    "string": (lambda v: isinstance(v, str), "a string"),
+    "boolean": (lambda v: isinstance(v, bool), "true or false"),
+    "integer": (lambda v: isinstance(v, int) and not isinstance(v, bool), "a whole number"),
+    "number": (_finite, "a finite number"),
+    "numbers2": (lambda v: isinstance(v, list) and len(v) == 2 and all(map(_finite, v)),
+                 "two numbers [low, high]"),
+}
+
+
 class _Checker:
     """Collects the problems of one show while taking typed values out of its tables."""
 
@@ -192,18 +208,8 @@ class _Checker:
                 self.fail(where, f"{key!r} is missing")
             return default
         value = table[key]
-        ok = {"string": isinstance(value, str),
-              "boolean": isinstance(value, bool),
-              "integer": isinstance(value, int) and not isinstance(value, bool),
-              "number": isinstance(value, (int, float)) and not isinstance(value, bool)
-              and math.isfinite(value),
-              "numbers2": isinstance(value, list) and len(value) == 2 and all(
-                  isinstance(v, (int, float)) and not isinstance(v, bool) and math.isfinite(v)
-                  for v in value)}[kind]
-        if not ok:
-            wanted = {"string": "a string", "boolean": "true or false",
-                      "integer": "a whole number", "number": "a finite number",
-                      "numbers2": "two numbers [low, high]"}[kind]
+        accepts, wanted = _VALUE_KINDS[kind]
+        if not accepts(value):
             self.fail(path, f"must be {wanted}, not {value!r}"[:200])
             return default
         if kind == "numbers2" and value[0] > value[1]:
