@@ -28,7 +28,7 @@ PATTERNS = ["circle", "figure_eight", "lfo_breathe", "helix", "sway", "box_step"
             "single_paradiddle", "flam"]
 
 
-def show_text(port):
+def show_text():
     per_universe = -(-HEADS // UNIVERSES)
     lines = ["[tempo]", "bpm = 128", "",
              "[[outputs]]", 'protocol = "sacn"',
@@ -67,7 +67,7 @@ def run(seconds, profile):
     with tempfile.TemporaryDirectory() as folder:
         path = os.path.join(folder, "show.toml")
         with open(path, "w") as out:
-            out.write(show_text(5568))
+            out.write(show_text())
         stop, counts = threading.Event(), [0]
         thread = threading.Thread(target=listen, args=(stop, counts))
         thread.start()
