@@ -548,7 +548,10 @@ class _Loader:
                      for key, v in spec.items() if key != "kind"}
         phase = arguments.get("phase")
         if isinstance(phase, str) and "/" in phase:
-            arguments["phase"] = Fraction(phase)
+            try:
+                arguments["phase"] = Fraction(phase)
+            except ZeroDivisionError:
+                raise ValueError(f"phase: {phase!r} divides by zero") from None
         try:
             return SHAPES[kind](name, **arguments)
         except TypeError as error:

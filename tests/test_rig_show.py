@@ -284,6 +284,10 @@ front = ["wash1", "spot9"]
 [[effects]]
 group = "front"
 pattern = "cirlce"
+
+[[effects]]
+group = "front"
+shape = { kind = "lfo", wave = "sine", rate = "1/4", phase = "1/0" }
 """
 
 
@@ -310,6 +314,7 @@ def test_check_lists_every_problem_of_a_show(folder):
         "show.toml: patch: wash3 and w share channels 60-78 of universe 1",
         "show.toml: groups.front[1]: no fixture named 'spot9'",
         "show.toml: effects[0]: Unknown kinetrope rudiment: cirlce",
+        "show.toml: effects[1]: phase: '1/0' divides by zero",
         "show.toml: outputs: universe 2 (patched: far1, ...) has no sACN or Art-Net output "
         "(Art-Net port-address 1 carries it)",
     ]]
