@@ -4,7 +4,7 @@ The packet is written here. The Art-Net libraries on the package index were look
 stupidArtnet and npArtNet catch a failed send and print it to standard output, so a caller
 can neither count a lost frame nor keep its output clean; pyartnet runs its own refresh
 task on asyncio and is GPL-licensed. An ArtDmx packet is eighteen bytes of header before
-the channel data, laid out below from the Art-Net 4 specification.
+the channel data, laid out below as Art-Net 4 defines it.
 """
 
 from __future__ import annotations
