@@ -227,9 +227,6 @@ def _dmx_output(args: argparse.Namespace, names: Sequence[str],
     return DmxOutput(sender, {universe: universe}, name), patch
 
 
-PIPS_PER_BEAT = kinetrope.PIPS_PER_BEAT
-
-
 def _osc_output(host: str, port: int, prefix: str, shown: str,
                 stack: contextlib.ExitStack) -> OscOutput:
     try:
@@ -328,7 +325,7 @@ def _time_source(tempo: Tempo, stack: contextlib.ExitStack,
     zero = 0.0
     if keep is not None:
         player, pip = keep
-        zero = player.time_of(player.clock()) - pip * 60.0 / (PIPS_PER_BEAT * bpm)
+        zero = player.time_of(player.clock()) - pip * 60.0 / (kinetrope.PIPS_PER_BEAT * bpm)
     steady = TempoMap.constant(bpm, beat_zero_seconds=zero)
     return TimeSource("steady tempo", steady.pip_at, steady.bpm_at)
 

@@ -17,12 +17,12 @@ from typing import TYPE_CHECKING, Callable
 from .frame import Frame
 from .player import Output, TimeSource
 from .show import OutputSpec, Show, ShowError, ShowFrames, Tempo, load_show
+from .tempo import PIPS_PER_BEAT
 
 if TYPE_CHECKING:
     from .player import Player
 
 POLL_SECONDS = 0.25              # how often the file is looked at
-PIPS_PER_BEAT = 64
 
 
 class ShowReloader:

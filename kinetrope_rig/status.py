@@ -17,11 +17,11 @@ from typing import TYPE_CHECKING, Any, Callable, Sequence, TextIO
 
 from ._optional import require
 from .frame import Frame
+from .tempo import PIPS_PER_BEAT
 
 if TYPE_CHECKING:
     from .player import Player
 
-PIPS_PER_BEAT = 64
 REFRESH = 0.25                   # seconds between two drawings of the live view
 PLAIN_INTERVAL = 5.0             # seconds between two plain status lines
 MESSAGES = 6                     # recent messages the live view keeps
