@@ -20,7 +20,7 @@ from ._net import describe, parse_host, parse_port
 from ._optional import MissingDependency
 from .clock import ClockFollower, follow_port, follow_stream
 from .artnet import ArtNetSender
-from .dmx import DIMMER_CHANNEL, UNIVERSE_SIZE, DmxSender
+from .dmx import DIMMER_CHANNEL, UNIVERSE_SIZE, DmxSender, dimmer_level
 from .effects import ORDERS, Effect, Fan
 from .fixtures import inline_layout
 from .frame import Frame
@@ -244,9 +244,8 @@ def _printer(outputs: list[Output], args: argparse.Namespace) -> None:
 
 
 def _levels(values: Sequence[tuple[float, float, float]]) -> list[float]:
-    """The dimmer levels of points: z from -1 to 1 as 0 to 1, as ``DmxFixture`` has it."""
-    return [(min(max(z, -1.0), 1.0) + 1.0) / 2.0 if math.isfinite(z) else 0.0
-            for _, _, z in values]
+    """The dimmer levels of points, as ``DmxFixture`` has them."""
+    return [dimmer_level(z) for _, _, z in values]
 
 
 def _pattern_frames(motions: Motions, patch: Patch | None) -> Callable[[float, int], Frame]:

@@ -14,7 +14,7 @@ from ._sender import BLACKOUT_SPACING, UNIVERSE_SIZE, UdpDmxSender
 from .frame import Point
 
 __all__ = ["BLACKOUT_SPACING", "DIMMER_CHANNEL", "SACN_PORT", "UNIVERSE_SIZE", "DmxFixture",
-           "DmxSender"]
+           "DmxSender", "dimmer_level"]
 
 SACN_PORT = 5568
 DIMMER_CHANNEL = 4              # a head's dimmer, after its pan and tilt pairs
@@ -49,6 +49,12 @@ def _limits(pair: tuple[float, float] | None, travel: float, what: str) -> tuple
     if not 0.0 <= low <= high <= travel:
         raise ValueError(f"{what} limits must lie within 0..{travel} degrees, low first")
     return low, high
+
+
+def dimmer_level(z: float) -> float:
+    """A point's dimmer level: z from -1 to 1 as 0 to 1; dark where z is not finite."""
+    z = z if math.isfinite(z) else -1.0
+    return (min(max(z, -1.0), 1.0) + 1.0) / 2.0
 
 
 @dataclass(frozen=True)
@@ -131,8 +137,7 @@ class DmxFixture:
         values = {base + self.pan_channel: pan >> 8, base + self.pan_channel + 1: pan & 0xFF,
                   base + self.tilt_channel: tilt >> 8, base + self.tilt_channel + 1: tilt & 0xFF}
         if self.dimmer_channel is not None:
-            z = offset.z if math.isfinite(offset.z) else -1.0
-            level = math.floor((min(max(z, -1.0), 1.0) + 1.0) / 2.0 * 255 + 0.5)
+            level = math.floor(dimmer_level(offset.z) * 255 + 0.5)
             values[base + self.dimmer_channel] = level
         return values
 
