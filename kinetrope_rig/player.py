@@ -263,21 +263,22 @@ class Player:
         state.failing = 0
         state._told = False
 
+    def _step(self, output: Output, step: str) -> None:
+        """``output.blackout()`` or ``output.close()``; a failure is reported, not raised."""
+        try:
+            getattr(output, step)()
+        except Exception as error:
+            self.report(f"{output.name}: {step} failed ({describe(error)})")
+
     def _finish(self, output: Output) -> None:
         for step in ("blackout", "close"):
-            try:
-                getattr(output, step)()
-            except Exception as error:
-                self.report(f"{output.name}: {step} failed ({describe(error)})")
+            self._step(output, step)
 
     def _shut_down(self) -> None:
         # Every output dark first, then each closed: the lights go out together.
         for step in ("blackout", "close"):
             for state in self.result.outputs:
-                try:
-                    getattr(state.output, step)()
-                except Exception as error:
-                    self.report(f"{state.output.name}: {step} failed ({describe(error)})")
+                self._step(state.output, step)
 
 
 def _frames(count: int) -> str:
