@@ -11,9 +11,6 @@ def install_hint(extra: str = "rig") -> str:
     return f"Install it with `pip install kinetrope[{extra}]`."
 
 
-EXTRA_HINT = install_hint()
-
-
 class MissingDependency(ImportError):
     """A feature was used whose optional library is not installed."""
 
