@@ -20,7 +20,7 @@ from ._net import describe, parse_host, parse_port
 from ._optional import MissingDependency
 from .clock import ClockFollower, follow_port, follow_stream
 from .artnet import ArtNetSender
-from .dmx import DIMMER_CHANNEL, UNIVERSE_SIZE, DmxSender, dimmer_level
+from .dmx import DIMMER_CHANNEL, MAX_UNIVERSE, UNIVERSE_SIZE, DmxSender, dimmer_level
 from .effects import ORDERS, Effect, Fan
 from .fixtures import inline_layout
 from .frame import Frame
@@ -113,12 +113,12 @@ def universe_host(text: str) -> tuple[int, str | None]:
     """``UNIVERSE@HOST`` (unicast) or ``UNIVERSE`` (multicast)."""
     universe, at, host = text.partition("@")
     try:
-        if not (universe.isascii() and universe.isdigit() and 1 <= int(universe) <= 63999):
+        if not (universe.isascii() and universe.isdigit() and 1 <= int(universe) <= MAX_UNIVERSE):
             raise ValueError(universe)
         return int(universe), (parse_host(host) if at else None)
     except ValueError:
         raise UsageError(f"malformed DMX address {text!r}: expected UNIVERSE@HOST "
-                         "(or UNIVERSE alone for multicast), universe 1..63999, HOST an "
+                         f"(or UNIVERSE alone for multicast), universe 1..{MAX_UNIVERSE}, HOST an "
                          "IP address or host name") from None
 
 

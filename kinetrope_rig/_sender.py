@@ -10,6 +10,7 @@ from types import TracebackType
 from typing import Iterable, Self
 
 UNIVERSE_SIZE = 512
+MAX_UNIVERSE = 63999             # the highest sACN universe, and of a show's patch
 BLACKOUT_SPACING = 0.02          # seconds between blackout packets, whatever the frame rate
 
 
@@ -18,7 +19,7 @@ class UdpDmxSender:
     and lay out ``_packet``; ``_finish`` sends what the protocol asks at the end."""
 
     protocol = "DMX"
-    universe_range = (1, 63999)
+    universe_range = (1, MAX_UNIVERSE)
     universe_word = "universe"
 
     def __init__(self, universes: int | Iterable[int], blackout_frames: int) -> None:

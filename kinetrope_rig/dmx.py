@@ -10,11 +10,11 @@ from typing import Iterable
 
 from ._net import open_udp, parse_host
 from ._optional import require
-from ._sender import BLACKOUT_SPACING, UNIVERSE_SIZE, UdpDmxSender
+from ._sender import BLACKOUT_SPACING, MAX_UNIVERSE, UNIVERSE_SIZE, UdpDmxSender
 from .frame import Point
 
-__all__ = ["BLACKOUT_SPACING", "DIMMER_CHANNEL", "SACN_PORT", "UNIVERSE_SIZE", "DmxFixture",
-           "DmxSender", "dimmer_level"]
+__all__ = ["BLACKOUT_SPACING", "DIMMER_CHANNEL", "MAX_UNIVERSE", "SACN_PORT", "UNIVERSE_SIZE",
+           "DmxFixture", "DmxSender", "dimmer_level"]
 
 SACN_PORT = 5568
 DIMMER_CHANNEL = 4              # a head's dimmer, after its pan and tilt pairs

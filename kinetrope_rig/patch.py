@@ -18,7 +18,7 @@ from dataclasses import dataclass, field
 from typing import TYPE_CHECKING, Any, Sequence
 
 from ._optional import require
-from .dmx import UNIVERSE_SIZE
+from .dmx import MAX_UNIVERSE, UNIVERSE_SIZE
 from .fixtures import FixtureLayout, Parameter, full_scale
 
 if TYPE_CHECKING:
@@ -105,7 +105,8 @@ class Patch:
         if len(set(names)) != len(names):
             raise ValueError("fixture names repeat in the patch")
         for p in self.placements:
-            if not (1 <= p.address and p.last <= UNIVERSE_SIZE and 1 <= p.universe <= 63999):
+            if not (1 <= p.address and p.last <= UNIVERSE_SIZE
+                    and 1 <= p.universe <= MAX_UNIVERSE):
                 raise ValueError(f"{p.name}: channels {p.address}-{p.last} of universe "
                                  f"{p.universe} are not within 1-{UNIVERSE_SIZE}")
         if overlaps(self.placements):

@@ -20,7 +20,7 @@ from typing import Any, Callable, Iterable, Mapping
 from . import shapes
 from ._net import parse_host
 from .artnet import MAX_PORT_ADDRESS
-from .dmx import UNIVERSE_SIZE
+from .dmx import MAX_UNIVERSE, UNIVERSE_SIZE
 from .effects import Effect, Fan
 from .fixtures import DefinitionError, FixtureLayout, Problem, inline_layout, load_definition
 from .frame import Frame
@@ -30,8 +30,9 @@ from .patch import Aim, Patch, Placement, overlaps
 MAX_SHOW_BYTES = 1 << 20            # a show of thousands of fixtures is a few hundred KiB
 MAX_ENTRIES = 4096                  # patch entries, fixtures of one entry, effects, groups
 PROTOCOLS = ("sacn", "artnet", "osc")
-SHAPES: dict[str, Callable[..., Any]] = {"lfo": shapes.lfo, "ease": shapes.ease, "lissajous": shapes.lissajous,
-          "polygon": shapes.polygon, "line": shapes.line, "rose": shapes.rose}
+SHAPES: dict[str, Callable[..., Any]] = {
+    "lfo": shapes.lfo, "ease": shapes.ease, "lissajous": shapes.lissajous,
+    "polygon": shapes.polygon, "line": shapes.line, "rose": shapes.rose}
 _EFFECT_KEYS = ("rate", "shift", "phase", "size", "offset", "rotate", "mirror", "clamp")
 _FAN_KEYS = ("spread", "order", "wings", "blocks", "groups", "seed")
 _MOTION_KEYS = ("pattern", "shape") + _EFFECT_KEYS + _FAN_KEYS
@@ -336,7 +337,7 @@ class _Loader:
                 prefix = check.get(table, "prefix", where, "string", default="/kinetrope")
                 outputs.append(OutputSpec("osc", host=host, port=port, prefix=prefix))
                 continue
-            low, high = (0, MAX_PORT_ADDRESS) if protocol == "artnet" else (1, 63999)
+            low, high = (0, MAX_PORT_ADDRESS) if protocol == "artnet" else (1, MAX_UNIVERSE)
             universes = self._universes(table, where, low, high)
             priority = check.get(table, "priority", where, "integer", low=0, high=200,
                                  default=100)
@@ -417,7 +418,7 @@ class _Loader:
             name = check.get(table, "name", where, "string", required=True)
             count = check.get(table, "count", where, "integer", low=1, high=MAX_ENTRIES)
             universe = check.get(table, "universe", where, "integer", required=True, low=1,
-                                 high=63999)
+                                 high=MAX_UNIVERSE)
             address = check.get(table, "address", where, "integer", required=True, low=1,
                                 high=UNIVERSE_SIZE)
             aims = {axis: Aim(centre=check.get(table, f"{axis}_centre", where, "number"),
