@@ -67,12 +67,6 @@ PyObject* repr(PyObject* self) {
                              : PyUnicode_FromFormat("<%s of %R>", Py_TYPE(self)->tp_name, method);
 }
 
-// As for the instancemethod it stands in for, and for the classes that hold it.
-PyObject* refuse_pickle(PyObject* self, PyObject*) {
-    PyErr_Format(PyExc_TypeError, "cannot pickle '%.200s' object", Py_TYPE(self)->tp_name);
-    return nullptr;
-}
-
 int traverse(PyObject* self, visitproc visit, void* arg) {
     Py_VISIT(Py_TYPE(self));
     Py_VISIT(as_descriptor(self)->method);
@@ -105,6 +99,7 @@ PyGetSetDef getset[] = {
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
+// Not picklable, as the instancemethod it stands in for is not, nor the classes that hold it.
 PyMethodDef methods[] = {
     {"__reduce__", refuse_pickle, METH_NOARGS, nullptr},
     {nullptr, nullptr, 0, nullptr},
@@ -141,6 +136,11 @@ PyType_Spec spec{
 };
 
 }  // namespace
+
+PyObject* refuse_pickle(PyObject* self, PyObject*) {
+    PyErr_Format(PyExc_TypeError, "cannot pickle '%.200s' object", Py_TYPE(self)->tp_name);
+    return nullptr;
+}
 
 PyObject* new_method_descriptor_type() {
     return PyType_FromSpec(&spec);

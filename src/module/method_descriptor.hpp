@@ -14,6 +14,10 @@
 
 namespace kinetrope::bindings {
 
+// A __reduce__ (METH_NOARGS) that refuses to pickle self, with the TypeError protocol 2 raises
+// for an object it cannot reduce.
+PyObject* refuse_pickle(PyObject* self, PyObject*);
+
 // A new type for such methods: a new reference, or null with the exception set. Each call makes
 // a type of its own, kept alive by the methods made with it, so no Python object is shared
 // between module objects.

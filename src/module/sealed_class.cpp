@@ -21,15 +21,11 @@ int refuse_class_assignment(PyObject* self, PyObject*, void*) {
     return -1;
 }
 
+PyGetSetDef class_getset{"__class__", get_class, refuse_class_assignment, nullptr, nullptr};
+
 // The default reduction below protocol 2 calls the binding library's shared base class on the
 // instance, which aborts the process. No protocol can carry a native object anyway: refuse
 // them all as protocol 2 does, with its message.
-PyObject* refuse_pickle(PyObject* self, PyObject*) {
-    PyErr_Format(PyExc_TypeError, "cannot pickle '%.200s' object", Py_TYPE(self)->tp_name);
-    return nullptr;
-}
-
-PyGetSetDef class_getset{"__class__", get_class, refuse_class_assignment, nullptr, nullptr};
 PyMethodDef reduce_def{"__reduce__", refuse_pickle, METH_NOARGS, nullptr};
 
 void set_item(PyTypeObject* type, const char* name, PyObject* value) {
