@@ -17,11 +17,11 @@ import json
 import math
 import os
 import re
-import stat
 from dataclasses import dataclass
 from itertools import accumulate
 from typing import Any, Iterable
 
+from ._files import Unreadable, read_regular
 from .dmx import UNIVERSE_SIZE
 
 MAX_FILE_BYTES = 4 * 1024 * 1024
@@ -499,34 +499,14 @@ def load_definition(path: str | os.PathLike[str], source: str | None = None) -> 
 def _read(path: str | os.PathLike[str]) -> bytes | str:
     """The bytes of the file at ``path``, or why they cannot be had."""
     try:
-        info = os.stat(path)
-        if stat.S_ISDIR(info.st_mode):
-            return "is a directory, not a definition file"
-        if not stat.S_ISREG(info.st_mode):
-            return "is not a regular file"
-        if info.st_size > MAX_FILE_BYTES:
-            return f"is {info.st_size} bytes; a definition is at most {MAX_FILE_BYTES} bytes"
-        descriptor = os.open(path, os.O_RDONLY | getattr(os, "O_NONBLOCK", 0)
-                             | getattr(os, "O_CLOEXEC", 0))
-        try:
-            # The path may have changed between the look and the opening.
-            if not stat.S_ISREG(os.fstat(descriptor).st_mode):
-                return "is not a regular file"
-            chunks: list[bytes] = []
-            size = 0
-            while size <= MAX_FILE_BYTES:
-                chunk = os.read(descriptor, MAX_FILE_BYTES + 1 - size)
-                if not chunk:
-                    break
-                chunks.append(chunk)
-                size += len(chunk)
-            return b"".join(chunks)
-        finally:
-            os.close(descriptor)
-    except OSError as error:
-        return f"cannot be read: {error.strerror or error}"
-    except (TypeError, ValueError) as error:
-        return f"is not a usable path: {error}"
+        return read_regular(path, MAX_FILE_BYTES)
+    except Unreadable as refusal:
+        return {"directory": "is a directory, not a definition file",
+                "special": "is not a regular file",
+                "size": f"is {refusal.size} bytes; a definition is at most {MAX_FILE_BYTES} "
+                        "bytes",
+                "os": f"cannot be read: {refusal.detail}",
+                "path": f"is not a usable path: {refusal.detail}"}[refusal.reason]
 
 
 def _refused(source: str, what: str) -> DefinitionError:

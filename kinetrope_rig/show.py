@@ -11,13 +11,13 @@ from __future__ import annotations
 
 import math
 import os
-import stat
 import tomllib
 from dataclasses import dataclass
 from fractions import Fraction
 from typing import Any, Callable, Iterable, Mapping
 
 from . import shapes
+from ._files import Unreadable, read_regular
 from ._net import parse_host
 from .artnet import MAX_PORT_ADDRESS
 from .dmx import MAX_UNIVERSE, UNIVERSE_SIZE
@@ -230,18 +230,13 @@ class _Checker:
 def _read(path: str) -> bytes:
     """The bytes of a show file, bounded; ``ShowError`` for anything but a regular file."""
     try:
-        info = os.stat(path)
-        if not stat.S_ISREG(info.st_mode):
-            raise ShowError([f"{path}: not a regular file"])
-        if info.st_size > MAX_SHOW_BYTES:
-            raise ShowError([f"{path}: {info.st_size} bytes; a show file may have at most "
-                             f"{MAX_SHOW_BYTES}"])
-        flags = os.O_RDONLY | getattr(os, "O_NONBLOCK", 0)
-        descriptor = os.open(path, flags)
-        with os.fdopen(descriptor, "rb") as stream:
-            data = stream.read(MAX_SHOW_BYTES + 1)
-    except OSError as error:
-        raise ShowError([f"{path}: cannot read it: {error.strerror or error}"]) from None
+        data = read_regular(path, MAX_SHOW_BYTES)
+    except Unreadable as refusal:
+        raise ShowError([f"{path}: " + {
+            "size": f"{refusal.size} bytes; a show file may have at most {MAX_SHOW_BYTES}",
+            "os": f"cannot read it: {refusal.detail}",
+            "path": f"not a usable path: {refusal.detail}",
+        }.get(refusal.reason, "not a regular file")]) from None
     if len(data) > MAX_SHOW_BYTES:
         raise ShowError([f"{path}: larger than {MAX_SHOW_BYTES} bytes"])
     return data
